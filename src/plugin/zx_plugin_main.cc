@@ -1,0 +1,34 @@
+// The plug-in's entry points: the API version export, initializePlugin
+// (registers the 25 commands) and uninitializePlugin (deregisters them).
+#include <maya/MFnPlugin.h>
+#include <maya/MObject.h>
+#include <maya/MStatus.h>
+
+#include "client/zx_version.h"
+#include "plugin/zx_command_table.h"
+
+// The entry points are looked up by their plain names, so they are exported
+// with C linkage and default visibility (dllexport on Windows).
+#if defined(_WIN32)
+#define ZX_PLUGIN_EXPORT extern "C" __declspec(dllexport)
+#else
+#define ZX_PLUGIN_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
+
+// The Maya API version the module was built for, as Maya reads it from the
+// module before loading it.
+ZX_PLUGIN_EXPORT const char MApiVersion[] = "200800";
+
+ZX_PLUGIN_EXPORT MStatus initializePlugin(MObject obj) {
+  MFnPlugin plugin(obj, "Kavelo L.L.C.", zxVersionText(), "Any");
+  // A failed registration does not stop the others; statuses are not examined.
+  for (int i = 0; i < zxCommandCount(); ++i)
+    plugin.registerCommand(zxCommandTable()[i].melName, zxCommandTable()[i].creator);
+  return MStatus::kSuccess;
+}
+
+ZX_PLUGIN_EXPORT MStatus uninitializePlugin(MObject obj) {
+  MFnPlugin plugin(obj);
+  for (int i = 0; i < zxCommandCount(); ++i) plugin.deregisterCommand(zxCommandTable()[i].melName);
+  return MStatus::kSuccess;
+}
