@@ -10,7 +10,8 @@
 //   }
 //
 // A ratio line reads "ratio NAME = VALUE (limit <= LIMIT) ok|FAIL"; the exit
-// status is 1 when a ratio breaks its limit or a named benchmark did not run.
+// status is 1 when a ratio breaks its limit. A ratio whose benchmarks were
+// filtered out on the command line is reported as not measured.
 #pragma once
 
 #include <benchmark/benchmark.h>
