@@ -14,3 +14,8 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:halt_on_error=1:strict_stri
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 cd "$BUILD"
 ctest --output-on-failure -j "$(zx_jobs)" --timeout 300
+
+# Then every fuzz target for 20 seconds: a crash, leak, time-out or
+# out-of-memory fails the run.
+cd "$ZX_ROOT"
+bash scripts/fuzz.sh "${ZX_FUZZ_SECONDS:-20}"
