@@ -7,6 +7,7 @@
 // empty arrays are skipped. All of them always succeed.
 #include "plugin/zx_range_commands.h"
 
+#include <cstring>
 #include <new>
 
 #include "util/zx_frame_list.h"
@@ -56,13 +57,13 @@ MString toMString(const ZxString& s) { return MString(s.c_str(), s.length()); }
 // quoting escapes tab, line feed, carriage return, double quote and
 // backslash, and encloses an element holding a blank (or an empty one) in
 // double quotes.
-void writeNameHash(const ZxString& x, ZxString& out) {
-  bool enclose = x.isEmpty() || x.contains(' ');
+void writeNameHash(const char* x, int n, ZxString& out) {
+  bool enclose = n == 0 || std::memchr(x, ' ', static_cast<size_t>(n)) != nullptr;
   out.clear();
   out.append("{name ");
   if (enclose) out.append('"');
-  for (int i = 0; i < x.length(); ++i) {
-    char c = x.charAt(i);
+  for (int i = 0; i < n; ++i) {
+    char c = x[i];
     switch (c) {
       case '\t':
         out.append("\\t");
@@ -101,7 +102,7 @@ class ArraySink : public FrameList::Sink {
 class WorkHashSink : public FrameList::Sink {
  public:
   bool take(const char* bytes, int n) override {
-    writeNameHash(ZxString(bytes, n), hash_);
+    writeNameHash(bytes, n, hash_);
     MPxCommand::appendToResult(toMString(hash_));
     return true;
   }
@@ -122,7 +123,7 @@ void appendWorkHashes(const ZxStringList& items) {
   MPxCommand::appendToResult("array");
   ZxString hash;
   for (int i = 0; i < items.count(); ++i) {
-    writeNameHash(*items.get(i), hash);
+    writeNameHash(items.get(i)->c_str(), items.get(i)->length(), hash);
     MPxCommand::appendToResult(toMString(hash));
   }
 }
