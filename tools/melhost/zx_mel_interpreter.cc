@@ -762,7 +762,6 @@ bool Interpreter::evalCall(const Expr& e, Value& out) {
     if (name == "clear") {
       if (!v->type.array) return reportError("clear: the argument must be an array variable.");
       v->value.items.clear();
-      out = Value::ofInt(1);
       return true;
     }
     if (v->type.array)

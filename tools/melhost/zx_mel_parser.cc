@@ -158,6 +158,23 @@ class Parser {
         if (!commandCall(out->expr, false)) return false;
         return expect(";");
       }
+      // `name (a) b;` with a blank before the parenthesis is command syntax
+      // whose first argument is a group; `name (a, b);` is a function call.
+      // The function call is tried first, then the command.
+      if (peek(1).spaceBefore) {
+        size_t start = pos_;
+        SyntaxError saved = error_;
+        out = newStmt(Stmt::Kind::kExpr, tok);
+        if (expression(out->expr) && isPunct(";")) {
+          take();
+          return true;
+        }
+        pos_ = start;
+        error_ = saved;
+        out = newStmt(Stmt::Kind::kExpr, tok);
+        if (!commandCall(out->expr, false)) return false;
+        return expect(";");
+      }
     }
     out = newStmt(Stmt::Kind::kExpr, tok);
     if (!expression(out->expr)) return false;
