@@ -80,6 +80,8 @@ TEST(MelInterpreter, ScriptsPrintWhatMelWould) {
        "2"},
       {"eval runs text and answers its value",
        R"mel(eval "print \"e\""; int $n = `eval "size({1,2,3})"`; print $n;)mel", "e3"},
+      {"catchQuiet: a failure is an answer, not the end",
+       R"(print (catchQuiet(`nosuch`) + catchQuiet(size("ab"))); print " on";)", "1 on"},
   };
   for (const OutputCase& c : cases) {
     MelRun r = runMelhost({"-c", c.script});
@@ -188,6 +190,13 @@ TEST(MelInterpreter, SourceFindsFilesAndReportsTheirSyntaxErrors) {
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.err.find(broken + ":3:1: syntax error"), std::string::npos) << r.err;
   EXPECT_EQ(r.out, "");
+}
+
+TEST(MelInterpreter, CatchShowsTheErrorAndGoesOn) {
+  MelRun r = runMelhost({"-c", "int $c = catch(`error \"caught\"`); print $c;"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "1");
+  EXPECT_EQ(r.err, "// Error: caught //\n");
 }
 
 TEST(MelInterpreter, ResultLinesInTextMode) {

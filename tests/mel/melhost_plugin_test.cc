@@ -210,4 +210,12 @@ TEST(MelPlugin, APluginCannotBeUnloadedWhileItsCommandRuns) {
   EXPECT_EQ(lines[1]["result"], "done");
 }
 
+// The example script of the main job runs to its end with the plug-in.
+TEST(MelPlugin, DemoScriptRuns) {
+  MelRun r = runMelhost({"-p", ZX_PLUGIN_PATH, std::string(ZX_SOURCE_DIR) + "/examples/demo.mel"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("plug-in version 5.4-0\n"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.substr(r.out.size() - 6), "\ndone\n") << r.out;
+}
+
 }  // namespace

@@ -6,6 +6,8 @@
 //   error TEXT            shows TEXT as an error and stops the script
 //   warning TEXT          shows TEXT as a warning
 //   exists NAME           1 when NAME is a command or procedure, else 0
+//   catch(EXPR)           1 when EXPR failed, else 0; the script goes on (handled by
+//                         the interpreter, as is catchQuiet, which also hides the errors)
 //   eval TEXT...          runs the MEL text (the words joined by blanks); its value
 //   source PATH           runs a MEL file
 //   loadPlugin PATH       loads a plug-in; answers its name
@@ -53,6 +55,10 @@ bool builtinClear(Interpreter& in, std::vector<Value>& args, Value&) {
   if (args.size() != 1) return wrongCount(in, "clear");
   return in.reportError("clear: the argument must be an array variable.");
 }
+
+// catch and catchQuiet are evaluated by the interpreter; only a call with
+// the wrong number of arguments reaches here.
+bool builtinCatch(Interpreter& in, std::vector<Value>&, Value&) { return wrongCount(in, "catch"); }
 
 bool builtinError(Interpreter& in, std::vector<Value>& args, Value&) {
   if (args.size() != 1) return wrongCount(in, "error");
@@ -114,6 +120,8 @@ const BuiltinCommand kBuiltins[] = {
     {"print", builtinPrint},
     {"size", builtinSize},
     {"clear", builtinClear},
+    {"catch", builtinCatch},
+    {"catchQuiet", builtinCatch},
     {"error", builtinError},
     {"warning", builtinWarning},
     {"exists", builtinExists},

@@ -772,6 +772,17 @@ bool Interpreter::evalCall(const Expr& e, Value& out) {
       return reportError("size: the argument must be an array or a string.");
     return true;
   }
+  // catch(expr) and catchQuiet(expr): 1 when evaluating expr failed, else 0;
+  // the failure does not stop the script. catchQuiet also hides its errors.
+  if ((name == "catch" || name == "catchQuiet") && e.kids.size() == 1) {
+    bool quiet = name == "catchQuiet";
+    if (quiet) ++suppress_;
+    Value ignored;
+    bool ok = eval(*e.kids[0], ignored);
+    if (quiet) --suppress_;
+    out = Value::ofInt(ok ? 0 : 1);
+    return true;
+  }
   if (const BuiltinCommand* b = findBuiltin(name)) {
     std::vector<Value> args;
     if (!evalArgs(e, args)) return false;

@@ -81,12 +81,12 @@ bool PluginSet::load(const std::string& path, std::string& name, std::string& er
   p.handle = handle;
   plugins_.push_back(p);
   int index = static_cast<int>(plugins_.size()) - 1;
-  int savedLoading = loading_;
-  loading_ = index;
+  int savedOwner = owner_;
+  owner_ = index;
   plugins_[index].running++;
   MStatus st = init(MObject(handle));
   plugins_[index].running--;
-  loading_ = savedLoading;
+  owner_ = savedOwner;
   if (st != MStatus::kSuccess) {
     dropCommandsOf(index);
     ::dlclose(handle);
@@ -121,9 +121,12 @@ bool PluginSet::unloadAt(int index, std::string& error) {
   void* handle = plugins_[index].handle;
   auto fini = reinterpret_cast<EntryPoint>(::dlsym(handle, "uninitializePlugin"));
   if (fini) {
+    int savedOwner = owner_;
+    owner_ = index;
     plugins_[index].running++;
     fini(MObject(handle));
     plugins_[index].running--;
+    owner_ = savedOwner;
   }
   dropCommandsOf(index);
   ::dlclose(handle);
@@ -152,7 +155,9 @@ MStatus PluginSet::registerCommand(const std::string& name, MCreatorFunction cre
   Command c;
   c.name = name;
   c.creator = creator;
-  c.plugin = loading_;
+  // A command registered while a plug-in's code runs belongs to that
+  // plug-in, and goes when it is unloaded.
+  c.plugin = owner_;
   commands_[name] = c;
   return MStatus::kSuccess;
 }
@@ -171,12 +176,15 @@ MStatus PluginSet::run(const Command& command, const MArgList& args, bool& creat
   created = object != nullptr;
   if (!object) return MStatus::kFailure;
   bool guarded = command.plugin >= 0 && command.plugin < static_cast<int>(plugins_.size());
+  int savedOwner = owner_;
+  owner_ = command.plugin;
   if (guarded) plugins_[command.plugin].running++;
   MStatus st = object->doIt(args);
   // No undo is offered; an undoable command is only counted.
   if (object->isUndoable()) ++undoCount_;
   delete object;
   if (guarded) plugins_[command.plugin].running--;
+  owner_ = savedOwner;
   return st;
 }
 

@@ -30,7 +30,7 @@ class PluginSet {
   struct Command {
     std::string name;
     MCreatorFunction creator = nullptr;
-    int plugin = -1;  // index of the registering plug-in, -1 when registered outside a load
+    int plugin = -1;  // index of the registering plug-in, -1 when no plug-in code was running
   };
 
   PluginSet() = default;
@@ -77,7 +77,7 @@ class PluginSet {
 
   std::vector<Plugin> plugins_;
   std::map<std::string, Command> commands_;
-  int loading_ = -1;
+  int owner_ = -1;  // the plug-in whose code is running (loading, a command, unloading), or -1
   long long undoCount_ = 0;
 };
 
