@@ -180,6 +180,10 @@ TEST(MelInterpreter, SourceFindsFilesAndReportsTheirSyntaxErrors) {
   EXPECT_NE(r.err.find(dir.path() + "/bad.mel:2:10: syntax error"), std::string::npos) << r.err;
   EXPECT_EQ(r.out, "");
 
+  // A caught syntax error does not make a later runtime error a syntax error.
+  r = runMelhost({"-c", "if (catch(`source \"" + dir.path() + "/bad.mel\"`)) nosuch;"});
+  EXPECT_EQ(r.status, 1) << r.err;
+
   r = runMelhost({"-c", "source \"no_such_file.mel\";"});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("no_such_file.mel"), std::string::npos) << r.err;

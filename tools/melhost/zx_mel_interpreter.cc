@@ -776,10 +776,12 @@ bool Interpreter::evalCall(const Expr& e, Value& out) {
   // the failure does not stop the script. catchQuiet also hides its errors.
   if ((name == "catch" || name == "catchQuiet") && e.kids.size() == 1) {
     bool quiet = name == "catchQuiet";
+    int savedSeverity = severity_;
     if (quiet) ++suppress_;
     Value ignored;
     bool ok = eval(*e.kids[0], ignored);
     if (quiet) --suppress_;
+    severity_ = savedSeverity;  // a caught error does not decide the exit status
     out = Value::ofInt(ok ? 0 : 1);
     return true;
   }
