@@ -75,6 +75,8 @@ TEST(MelInterpreter, ScriptsPrintWhatMelWould) {
        "print 12.5; print \" \"; print -3; print \" \"; print -user; print \" \"; "
        "print abc/def.mel; print \" \"; print 0x10;",
        "12.5 -3 -user abc/def.mel 16"},
+      {"integer words too large for an int stay text in command syntax", "print 12345678901234;",
+       "12345678901234"},
       {"floats print as %g", "print (0.5 + 1); print \" \"; print (1.0 * 3);", "1.5 3"},
       {"exists", R"(global proc mine() {} print (exists("mine") + exists("print") + exists("nothere"));)",
        "2"},
@@ -120,6 +122,7 @@ TEST(MelInterpreter, ErrorsStopTheScriptWithTheirStatus) {
       {"integer INT_MIN / -1 does not trap", "int $m = -2147483647 - 1; print ($m / -1); print (1 % 0);", 1,
        "Division by zero.", "-2147483648"},
       {"array index too large", "string $a[]; $a[100000000] = \"x\";", 1, "is too large", ""},
+      {"runaway string doubling", "string $s = \"x\"; while (1) $s += $s;", 1, "String too long", ""},
       {"negative index", "string $a[]; $a[-1] = \"x\";", 1, "out of range", ""},
       {"array into a scalar", "string $s = {\"a\"};", 1,
        "Cannot convert data of type string[] to type string.", ""},
