@@ -165,7 +165,8 @@ TEST(MelInterpreter, DeepNestingIsASyntaxErrorNotACrash) {
 
 TEST(MelInterpreter, SourceFindsFilesAndReportsTheirSyntaxErrors) {
   TempDir dir;
-  dir.write("lib.mel", "global proc string fromLib() { return \"lib\"; }\nprint \"sourced \";\n");
+  // (Written with a byte order mark, as some editors do.)
+  dir.write("lib.mel", "\xEF\xBB\xBFglobal proc string fromLib() { return \"lib\"; }\nprint \"sourced \";\n");
   dir.write("bad.mel", "print 1;\n  print (;\n");
   // The main script sources lib.mel relative to its own directory, although
   // the current directory is elsewhere.

@@ -29,6 +29,8 @@ class Lexer {
 
   bool run() {
     bool space = true;
+    // A UTF-8 byte order mark, as some editors write, is not part of the script.
+    if (s_.compare(0, 3, "\xEF\xBB\xBF") == 0) pos_ = lineStart_ = 3;
     while (true) {
       if (!skipSpace(space)) return false;
       if (pos_ >= s_.size()) break;
