@@ -16,10 +16,17 @@ MStatus MArgList::get(unsigned int index, MString& out) const {
   if (index >= slots_.size()) return MStatus::kFailure;
   const Slot& s = slots_[index];
   switch (s.kind) {
-    case Kind::kString: out = s.text; return MStatus::kSuccess;
-    case Kind::kInt: out = MString(std::to_string(s.number)); return MStatus::kSuccess;
-    case Kind::kFloat: out = floatText(s.real); return MStatus::kSuccess;
-    case Kind::kStringArray: return MStatus::kFailure;
+    case Kind::kString:
+      out = s.text;
+      return MStatus::kSuccess;
+    case Kind::kInt:
+      out = MString(std::to_string(s.number));
+      return MStatus::kSuccess;
+    case Kind::kFloat:
+      out = floatText(s.real);
+      return MStatus::kSuccess;
+    case Kind::kStringArray:
+      return MStatus::kFailure;
   }
   return MStatus::kFailure;
 }
@@ -32,12 +39,15 @@ MStatus MArgList::get(unsigned int index, int& out) const {
       if (!s.text.isInt()) return MStatus::kFailure;
       out = s.text.asInt();
       return MStatus::kSuccess;
-    case Kind::kInt: out = static_cast<int>(s.number); return MStatus::kSuccess;
+    case Kind::kInt:
+      out = static_cast<int>(s.number);
+      return MStatus::kSuccess;
     case Kind::kFloat:
       if (!(s.real > -2147483649.0 && s.real < 2147483648.0)) return MStatus::kFailure;
       out = static_cast<int>(s.real);
       return MStatus::kSuccess;
-    case Kind::kStringArray: return MStatus::kFailure;
+    case Kind::kStringArray:
+      return MStatus::kFailure;
   }
   return MStatus::kFailure;
 }
@@ -52,9 +62,14 @@ MStatus MArgList::get(unsigned int index, double& out) const {
       out = v;
       return MStatus::kSuccess;
     }
-    case Kind::kInt: out = static_cast<double>(s.number); return MStatus::kSuccess;
-    case Kind::kFloat: out = s.real; return MStatus::kSuccess;
-    case Kind::kStringArray: return MStatus::kFailure;
+    case Kind::kInt:
+      out = static_cast<double>(s.number);
+      return MStatus::kSuccess;
+    case Kind::kFloat:
+      out = s.real;
+      return MStatus::kSuccess;
+    case Kind::kStringArray:
+      return MStatus::kFailure;
   }
   return MStatus::kFailure;
 }

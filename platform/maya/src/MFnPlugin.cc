@@ -8,7 +8,8 @@ MFnPlugin::MFnPlugin(MObject& object, const char* vendor, const char* version, c
   if (status) *status = MStatus::kSuccess;
 }
 
-MStatus MFnPlugin::registerCommand(const MString& commandName, MCreatorFunction creator, MCreateSyntaxFunction) {
+MStatus MFnPlugin::registerCommand(const MString& commandName, MCreatorFunction creator,
+                                   MCreateSyntaxFunction) {
   auto* h = mayahost::host();
   if (!h || !creator) return MStatus::kFailure;
   return h->registerCommand(commandName, creator);

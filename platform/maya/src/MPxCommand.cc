@@ -44,11 +44,26 @@ namespace {
 CommandResult& arrayResult() {
   CommandResult& r = mayahost::currentResult();
   switch (r.kind) {
-    case CommandResult::Kind::kStringArray: break;
-    case CommandResult::Kind::kNone: r.kind = CommandResult::Kind::kStringArray; break;
-    case CommandResult::Kind::kString: r.array = {r.text}; r.kind = CommandResult::Kind::kStringArray; break;
-    case CommandResult::Kind::kInt: r.array = {std::to_string(r.number)}; r.kind = CommandResult::Kind::kStringArray; break;
-    case CommandResult::Kind::kFloat: r.array = {std::to_string(r.real)}; r.kind = CommandResult::Kind::kStringArray; break;
+    case CommandResult::Kind::kStringArray:
+      break;
+    case CommandResult::Kind::kNone:
+      r.kind = CommandResult::Kind::kStringArray;
+      break;
+    case CommandResult::Kind::kString:
+      r.array = {r.text};
+      r.kind = CommandResult::Kind::kStringArray;
+      break;
+    case CommandResult::Kind::kInt:
+      r.array = {std::to_string(r.number)};
+      r.kind = CommandResult::Kind::kStringArray;
+      break;
+    case CommandResult::Kind::kFloat: {
+      char buf[64];
+      std::snprintf(buf, sizeof buf, "%g", r.real);  // as MArgList writes floats
+      r.array = {buf};
+      r.kind = CommandResult::Kind::kStringArray;
+      break;
+    }
   }
   return r;
 }
@@ -61,6 +76,21 @@ void MPxCommand::appendToResult(const MStringArray& value) {
   for (const MString& s : value.items()) r.array.push_back(s.str());
 }
 
-void MPxCommand::displayError(const MString& message) { if (auto* h = mayahost::host()) h->displayError(message); else std::fprintf(stderr, "// Error: %s //\n", message.asChar()); }
-void MPxCommand::displayWarning(const MString& message) { if (auto* h = mayahost::host()) h->displayWarning(message); else std::fprintf(stderr, "// Warning: %s //\n", message.asChar()); }
-void MPxCommand::displayInfo(const MString& message) { if (auto* h = mayahost::host()) h->displayInfo(message); else std::fprintf(stderr, "%s\n", message.asChar()); }
+void MPxCommand::displayError(const MString& message) {
+  if (auto* h = mayahost::host())
+    h->displayError(message);
+  else
+    std::fprintf(stderr, "// Error: %s //\n", message.asChar());
+}
+void MPxCommand::displayWarning(const MString& message) {
+  if (auto* h = mayahost::host())
+    h->displayWarning(message);
+  else
+    std::fprintf(stderr, "// Warning: %s //\n", message.asChar());
+}
+void MPxCommand::displayInfo(const MString& message) {
+  if (auto* h = mayahost::host())
+    h->displayInfo(message);
+  else
+    std::fprintf(stderr, "%s\n", message.asChar());
+}

@@ -8,7 +8,8 @@ class MString {
  public:
   MString() = default;
   MString(const char* text) : s_(text ? text : "") {}  // NOLINT: implicit as in Maya
-  MString(const char* bytes, int length) : s_(bytes && length > 0 ? std::string(bytes, length) : std::string()) {}
+  MString(const char* bytes, int length)
+      : s_(bytes && length > 0 ? std::string(bytes, length) : std::string()) {}
   MString(const std::string& s) : s_(s) {}  // NOLINT: convenience for hosts
 
   const char* asChar() const { return s_.c_str(); }
@@ -17,9 +18,18 @@ class MString {
   bool isInt() const;
   int asInt() const;
 
-  MString& operator=(const char* text) { s_ = text ? text : ""; return *this; }
-  MString& operator+=(const MString& o) { s_ += o.s_; return *this; }
-  MString& operator+=(const char* text) { if (text) s_ += text; return *this; }
+  MString& operator=(const char* text) {
+    s_ = text ? text : "";
+    return *this;
+  }
+  MString& operator+=(const MString& o) {
+    s_ += o.s_;
+    return *this;
+  }
+  MString& operator+=(const char* text) {
+    if (text) s_ += text;
+    return *this;
+  }
   MString operator+(const MString& o) const { return MString(s_ + o.s_); }
   MString operator+(const char* text) const { return MString(s_ + (text ? text : "")); }
   bool operator==(const MString& o) const { return s_ == o.s_; }

@@ -13,9 +13,18 @@ class MStringArray {
   MStringArray(const std::vector<MString>& items) : items_(items) {}  // NOLINT
 
   unsigned int length() const { return static_cast<unsigned int>(items_.size()); }
-  MStatus append(const MString& s) { items_.push_back(s); return MStatus::kSuccess; }
-  MStatus setLength(unsigned int n) { items_.resize(n); return MStatus::kSuccess; }
-  MStatus clear() { items_.clear(); return MStatus::kSuccess; }
+  MStatus append(const MString& s) {
+    items_.push_back(s);
+    return MStatus::kSuccess;
+  }
+  MStatus setLength(unsigned int n) {
+    items_.resize(n);
+    return MStatus::kSuccess;
+  }
+  MStatus clear() {
+    items_.clear();
+    return MStatus::kSuccess;
+  }
   MStatus remove(unsigned int i) {
     if (i >= items_.size()) return MStatus::kFailure;
     items_.erase(items_.begin() + i);
