@@ -73,7 +73,8 @@ OptionParser::Option* OptionParser::match(const ZxString& word) {
   }
   errorText_.assign("ERROR: ambiguous option '").append(word).append("'\n\tcould be:\n");
   for (int i = 0; i < options_.count(); ++i)
-    if (startsWith(options_.get(i)->name, rest)) errorText_.append("\t\t-").append(options_.get(i)->name).append('\n');
+    if (startsWith(options_.get(i)->name, rest))
+      errorText_.append("\t\t-").append(options_.get(i)->name).append('\n');
   return nullptr;
 }
 
@@ -173,10 +174,17 @@ ZxString OptionParser::usage() const {
     const Option* option = options_.get(i);
     out.append("\t-").append(option->name);
     switch (option->kind) {
-      case kText: out.append(" <text>"); break;
-      case kIntegerRange: out.append(" <range>"); break;
-      case kInteger: out.append(" <integer>"); break;
-      default: break;
+      case kText:
+        out.append(" <text>");
+        break;
+      case kIntegerRange:
+        out.append(" <range>");
+        break;
+      case kInteger:
+        out.append(" <integer>");
+        break;
+      default:
+        break;
     }
     out.append('\n');
   }

@@ -8,24 +8,36 @@ namespace {
 // The escape written for a byte that needs one, or 0.
 char escapeFor(char c) {
   switch (c) {
-    case '\t': return 't';
-    case '\n': return 'n';
-    case '\r': return 'r';
-    case '"': return '"';
-    case '\\': return '\\';
-    default: return 0;
+    case '\t':
+      return 't';
+    case '\n':
+      return 'n';
+    case '\r':
+      return 'r';
+    case '"':
+      return '"';
+    case '\\':
+      return '\\';
+    default:
+      return 0;
   }
 }
 
 // The byte an escape sequence "\c" stands for, or 0 when the sequence is dropped.
 char unescape(char c) {
   switch (c) {
-    case 'n': return '\n';
-    case 'r': return '\r';
-    case 't': return '\t';
-    case '"': return '"';
-    case '\\': return '\\';
-    default: return 0;
+    case 'n':
+      return '\n';
+    case 'r':
+      return '\r';
+    case 't':
+      return '\t';
+    case '"':
+      return '"';
+    case '\\':
+      return '\\';
+    default:
+      return 0;
   }
 }
 
@@ -95,9 +107,15 @@ void parsePackage(const ZxString& text, ZxStringList& list) {
   list.clear();
   PackageElementReader reader(text.c_str(), text.length());
   switch (reader.kind()) {
-    case PackageKind::kScalar: list.add("scalar"); break;
-    case PackageKind::kArray: list.add("array"); break;
-    case PackageKind::kHash: list.add("hash"); break;
+    case PackageKind::kScalar:
+      list.add("scalar");
+      break;
+    case PackageKind::kArray:
+      list.add("array");
+      break;
+    case PackageKind::kHash:
+      list.add("hash");
+      break;
   }
   const char* bytes = nullptr;
   int n = 0;
@@ -139,6 +157,18 @@ void PackageElementReader::readToken(const char*& bytes, int& n) {
   bool quoted = pos_ < end_ && text_[pos_] == '"';
   if (quoted) ++pos_;
   int start = pos_;
+  // Fast path: find the end of the token and take it as a view when it
+  // holds no backslash.
+  const char* stop = static_cast<const char*>(
+      std::memchr(text_ + pos_, quoted ? '"' : ' ', static_cast<size_t>(end_ - pos_)));
+  int stopAt = stop ? static_cast<int>(stop - text_) : end_;
+  if (!std::memchr(text_ + pos_, '\\', static_cast<size_t>(stopAt - pos_))) {
+    bytes = text_ + start;
+    n = stopAt - start;
+    pos_ = stopAt;
+    if (quoted && pos_ < end_) ++pos_;  // the closing quote
+    return;
+  }
   bool copying = false;  // set at the first escape: from then on the token is built in scratch_
   while (pos_ < end_) {
     char c = text_[pos_];
@@ -148,7 +178,7 @@ void PackageElementReader::readToken(const char*& bytes, int& n) {
         scratch_.assign(text_ + start, pos_ - start);
         copying = true;
       }
-      pos_ += 2;  // the backslash and the character it escapes
+      pos_ += 2;               // the backslash and the character it escapes
       if (pos_ > end_) break;  // a backslash at the end escapes nothing
       char u = unescape(text_[pos_ - 1]);
       if (u) scratch_.append(u);

@@ -122,52 +122,171 @@ void fillNode(const char* bytes, int n, PackageNode* node, int depth) {
   }
 }
 
-// The length of the quoted form of n bytes.
-long long quotedLength(const char* bytes, int n) {
-  long long length = n;
-  bool blank = n == 0;
-  for (int i = 0; i < n; ++i) {
-    char c = bytes[i];
-    if (c == '\t' || c == '\n' || c == '\r' || c == '"' || c == '\\') ++length;
-    if (c == ' ') blank = true;
-  }
-  return blank ? length + 2 : length;
-}
+// The measures of a package string that decide the size of its quoted
+// form, so that the size of a tree's package string is known before any of
+// it is written. Sizes saturate at kHuge, far above kMaxPackageText.
+constexpr long long kHuge = 1LL << 60;
 
-struct TextBudget {
-  long long left = kMaxPackageText;
-  bool take(long long n) {
-    if (n > left) {
-      left = 0;  // once something is left out, everything after it is too
-      return false;
+struct TextStats {
+  long long length = 0;
+  long long quoteOrBackslash = 0;  // each becomes two of them when quoted
+  long long controls = 0;          // tab, line feed, carriage return: one backslash each
+  bool blank = false;              // a blank: the quoted form is enclosed in quotes
+
+  void add(long long& field, long long n) { field = field + n > kHuge ? kHuge : field + n; }
+
+  void addBytes(const char* bytes, int n) {
+    add(length, n);
+    for (int i = 0; i < n; ++i) {
+      char c = bytes[i];
+      if (c == '"' || c == '\\') add(quoteOrBackslash, 1);
+      if (c == '\t' || c == '\n' || c == '\r') add(controls, 1);
+      if (c == ' ') blank = true;
     }
-    left -= n;
-    return true;
+  }
+
+  // Adds the quoted form of a text with the measures `s`.
+  void addQuoted(const TextStats& s) {
+    long long enclose = (s.blank || s.length == 0) ? 2 : 0;
+    add(length, s.length);
+    add(length, s.quoteOrBackslash);
+    add(length, s.controls);
+    add(length, enclose);
+    add(quoteOrBackslash, s.quoteOrBackslash);
+    add(quoteOrBackslash, s.quoteOrBackslash);
+    add(quoteOrBackslash, s.controls);
+    add(quoteOrBackslash, enclose);
+    blank = blank || s.blank;
   }
 };
 
-void appendNodePackage(const PackageNode* node, int depth, ZxString& out, TextBudget& budget) {
+TextStats bytesStats(const char* bytes, int n) {
+  TextStats s;
+  s.addBytes(bytes, n);
+  return s;
+}
+
+// The measures of the package string of `node`, following the writer below.
+TextStats nodeStats(const PackageNode* node, int depth) {
+  TextStats s;
   int count = node->childCount();
-  if (count == 0) {
-    if (budget.take(node->valueLength())) out.append(node->value(), node->valueLength());
-    return;
-  }
+  if (count == 0) return bytesStats(node->value(), node->valueLength());
   bool hash = node->childAt(0)->hasName();
-  out.append(hash ? '{' : '(');
-  ZxString child;  // reused by every child of this node
+  s.add(s.length, 2);  // the brackets
   for (int i = 0; i < count; ++i) {
     const PackageNode* c = node->childAt(i);
-    child.clear();
-    if (depth < kMaxPackageDepth) appendNodePackage(c, depth + 1, child, budget);
-    long long size = quotedLength(child.c_str(), child.length());
-    if (hash) size += quotedLength(c->name(), c->nameLength()) + 1;
-    if (!budget.take(size)) break;
+    if (i > 0) s.add(s.length, 1);
+    if (hash) s.add(s.length, 1);
+    if (i > 0 || hash) s.blank = true;
+    if (hash) s.addQuoted(bytesStats(c->name(), c->nameLength()));
+    s.addQuoted(depth < kMaxPackageDepth ? nodeStats(c, depth + 1) : TextStats());
+  }
+  return s;
+}
+
+// The package string of a tree is written top-down, straight into the
+// output: a child's string is quoted once for every level above it, and a
+// byte that is quoted k times is known in closed form, so each output byte
+// is written once instead of once per level.
+
+void appendRepeated(ZxString& out, char c, long long n) {
+  for (; n > 0; --n) out.append(c);
+}
+
+// Appends `c` as it reads after being quoted as an element k times.
+void emitChar(char c, int k, ZxString& out) {
+  if (k > 62) k = 62;  // never reached: such text is far past kMaxPackageText
+  if (k > 0) {
+    switch (c) {
+      case '\\':
+        appendRepeated(out, '\\', 1LL << k);
+        return;
+      case '"':
+        appendRepeated(out, '\\', (1LL << k) - 1);
+        out.append('"');
+        return;
+      case '\t':
+        appendRepeated(out, '\\', 1LL << (k - 1));
+        out.append('t');
+        return;
+      case '\n':
+        appendRepeated(out, '\\', 1LL << (k - 1));
+        out.append('n');
+        return;
+      case '\r':
+        appendRepeated(out, '\\', 1LL << (k - 1));
+        out.append('r');
+        return;
+      default:
+        break;
+    }
+  }
+  out.append(c);
+}
+
+bool needsEscape(char c) { return c == '\\' || c == '"' || c == '\t' || c == '\n' || c == '\r'; }
+
+// Appends n bytes quoted k times (without the enclosing quotes of any level).
+void emitBytes(const char* bytes, int n, int k, ZxString& out) {
+  if (k == 0) {
+    out.append(bytes, n);
+    return;
+  }
+  int run = 0;
+  for (int i = 0; i < n; ++i) {
+    if (!needsEscape(bytes[i])) continue;
+    out.append(bytes + run, i - run);
+    emitChar(bytes[i], k, out);
+    run = i + 1;
+  }
+  if (n > run) out.append(bytes + run, n - run);
+}
+
+bool hasBlank(const char* bytes, int n) { return n > 0 && std::memchr(bytes, ' ', static_cast<size_t>(n)); }
+
+// Whether the package string of `node`, written at `depth`, holds a blank.
+bool stringHasBlank(const PackageNode* node, int depth) {
+  for (;;) {
+    int count = node->childCount();
+    if (count == 0) return hasBlank(node->value(), node->valueLength());
+    if (count > 1 || node->childAt(0)->hasName()) return true;  // separators
+    if (depth >= kMaxPackageDepth) return false;                // "()" around an empty element
+    node = node->childAt(0);                                    // a single element: quoting keeps its blanks
+    ++depth;
+  }
+}
+
+bool stringNeedsQuotes(const PackageNode* node, int depth) {
+  if (depth > kMaxPackageDepth) return true;  // written as an empty text
+  if (node->childCount() == 0 && node->valueLength() == 0) return true;
+  return stringHasBlank(node, depth);
+}
+
+// Writes the package string of `node`, whose bytes are quoted `depth` times
+// on their way into the output. `limit` is the number of children written.
+void appendNodePackage(const PackageNode* node, int depth, ZxString& out, int limit) {
+  int count = node->childCount();
+  if (count == 0) {
+    emitBytes(node->value(), node->valueLength(), depth, out);
+    return;
+  }
+  if (limit < count) count = limit;
+  bool hash = node->childAt(0)->hasName();
+  out.append(hash ? '{' : '(');
+  for (int i = 0; i < count; ++i) {
+    const PackageNode* c = node->childAt(i);
     if (i > 0) out.append(' ');
     if (hash) {
-      appendQuotedElement(c->name(), c->nameLength(), out);
+      bool quotes = c->nameLength() == 0 || hasBlank(c->name(), c->nameLength());
+      if (quotes) emitChar('"', depth, out);
+      emitBytes(c->name(), c->nameLength(), depth + 1, out);
+      if (quotes) emitChar('"', depth, out);
       out.append(' ');
     }
-    appendQuotedElement(child.c_str(), child.length(), out);
+    bool quotes = stringNeedsQuotes(c, depth + 1);
+    if (quotes) emitChar('"', depth, out);
+    if (depth < kMaxPackageDepth) appendNodePackage(c, depth + 1, out, c->childCount());
+    if (quotes) emitChar('"', depth, out);
   }
   out.append(hash ? '}' : ')');
 }
@@ -180,10 +299,32 @@ void packageToTree(const ZxString& text, PackageNode* node) {
 
 ZxString treeToPackage(const PackageNode* node) {
   ZxString out;
-  TextBudget budget;
-  if (node) appendNodePackage(node, 0, out, budget);
+  if (!node) return out;
+  // The top-level elements are measured first; those from the first that
+  // would take the text past kMaxPackageText on are left out, so no level
+  // ever builds more than that.
+  int count = node->childCount();
+  int fit = 0;
+  if (count > 0) {
+    bool hash = node->childAt(0)->hasName();
+    TextStats total;
+    total.add(total.length, 2);
+    for (; fit < count; ++fit) {
+      const PackageNode* c = node->childAt(fit);
+      TextStats next = total;
+      if (fit > 0) next.add(next.length, 1);
+      if (hash) next.add(next.length, 1);
+      if (hash) next.addQuoted(bytesStats(c->name(), c->nameLength()));
+      next.addQuoted(nodeStats(c, 1));
+      if (next.length > kMaxPackageText) break;
+      total = next;
+    }
+  }
+  appendNodePackage(node, 0, out, fit);
   return out;
 }
+
+long long packageLength(const PackageNode* node) { return node ? nodeStats(node, 0).length : 0; }
 
 // ------------------------------------------------------------ compact form
 

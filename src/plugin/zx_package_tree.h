@@ -21,12 +21,12 @@
 // (job, agenda, work item, user data) nest fewer than ten levels.
 constexpr int kMaxPackageDepth = 64;
 
-// The most bytes that writing one package string from a tree may produce,
-// counted over every level it builds. Quoting doubles the escapes at each
-// level, so a small hostile tree could otherwise ask for gigabytes; this is
-// several times the text of a 100,000-item agenda. Elements that would pass
-// it are left out.
-constexpr long long kMaxPackageText = 64LL * 1024 * 1024;
+// The longest package string written from a tree. Quoting doubles the
+// escapes at each level, so a small hostile tree could otherwise ask for
+// gigabytes; this is ten times the text of a 100,000-item agenda. The sizes
+// are measured before anything is written, and the top-level elements from
+// the first that would pass the limit on are left out.
+constexpr long long kMaxPackageText = 256LL * 1024 * 1024;
 
 class PackageNode {
  public:
@@ -80,6 +80,9 @@ void packageToTree(const ZxString& text, PackageNode* node);
 // The package string of a tree. A scalar node gives its value as it is, so
 // that its parent quotes it exactly once and parsing gives the value back.
 ZxString treeToPackage(const PackageNode* node);
+// The length of the package string of a whole tree, measured without
+// writing it (saturating far above kMaxPackageText).
+long long packageLength(const PackageNode* node);
 
 // Compact form: "(" name "=" value children ")", with "\", "(", ")" and "="
 // escaped by a backslash in names and values. Null gives "".
