@@ -2,6 +2,8 @@
 // error texts shown to the user.
 #include "plugin/zx_option_parser.h"
 
+#include <new>
+
 #include "client/zx_version.h"
 
 namespace {

@@ -217,6 +217,32 @@ TEST(PackageTree, ReadsMalformedCompactText) {
   EXPECT_FALSE(empty.root->hasValue());
 }
 
+TEST(PackageTree, EveryTruncatedPrefixReadsToAStableTree) {
+  // Whatever a cut-off text gives, writing that tree and reading it again
+  // must give the same tree.
+  const std::string compact = "(=(name=job1)(env=(PATH=/bin)(Q=a b))(v=a\\=b\\(c\\))(=x)(=)(k=))";
+  for (size_t n = 0; n <= compact.size(); ++n) {
+    Tree t(readCompact(zx(compact.substr(0, n))));
+    if (n == 0) {
+      EXPECT_EQ(t.root, nullptr);
+      continue;
+    }
+    ASSERT_NE(t.root, nullptr) << n;
+    ZxString once = writeCompact(t.root);
+    Tree again(readCompact(once));
+    EXPECT_EQ(str(writeCompact(again.root)), str(once)) << n;
+  }
+  const std::string package =
+      "{name \"my job\" env \"{PATH /bin Q \\\"a b\\\"}\" list \"(1 \\\"\\\" x\\\\y)\" k}";
+  for (size_t n = 0; n <= package.size(); ++n) {
+    Tree t(treeOf(package.substr(0, n)));
+    ZxString once = treeToPackage(t.root);
+    Tree again(treeOf(str(once)));
+    EXPECT_EQ(str(treeToPackage(again.root)), str(once)) << n;
+    EXPECT_EQ(str(packageToCompact(once)), str(writeCompact(t.root))) << n;
+  }
+}
+
 TEST(PackageTree, DeepPackageTextIsBounded) {
   // A megabyte of nested brackets: followed kMaxPackageDepth levels down,
   // where the rest is kept as text, so that writing it gives it all back.
