@@ -301,8 +301,8 @@ ZxString treeToPackage(const PackageNode* node) {
   ZxString out;
   if (!node) return out;
   // The top-level elements are measured first; those from the first that
-  // would take the text past kMaxPackageText on are left out, so no level
-  // ever builds more than that.
+  // would take the text past kMaxPackageText on are left out, so the text
+  // never grows past that, however the escapes multiply.
   int count = node->childCount();
   int fit = 0;
   if (count > 0) {
