@@ -16,4 +16,3 @@ class zxUnPackageString : public MPxCommand {
   static void* creator();
   MStatus doIt(const MArgList& args) override;
 };
-
