@@ -1,5 +1,5 @@
-// Runs the registered Google Benchmarks, remembers each benchmark's real
-// time per iteration, and then prints the ratios a benchmark is judged by:
+// Runs the registered Google Benchmarks, remembers each benchmark's CPU
+// time per iteration (steadier than wall time on a shared machine), and then prints the ratios a benchmark is judged by:
 // a time against another time measured in the same run (a larger input, or
 // a reference such as memcpy or zlib on the same bytes).
 //
@@ -34,7 +34,8 @@ class TimeCollector : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& r : runs)
-      if (r.iterations > 0) seconds_[r.benchmark_name()] = r.real_accumulated_time / static_cast<double>(r.iterations);
+      if (r.iterations > 0)
+        seconds_[r.benchmark_name()] = r.cpu_accumulated_time / static_cast<double>(r.iterations);
     ConsoleReporter::ReportRuns(runs);
   }
   const std::map<std::string, double>& seconds() const { return seconds_; }

@@ -7,9 +7,9 @@
 // empty arrays are skipped. All of them always succeed.
 #include "plugin/zx_range_commands.h"
 
-#include <cstring>
 #include <new>
 
+#include "plugin/zx_package_string.h"
 #include "util/zx_frame_list.h"
 #include "util/zx_string.h"
 #include "util/zx_string_list.h"
@@ -51,40 +51,13 @@ void chunkArguments(const MArgList& args, ZxStringList& out) {
 
 MString toMString(const ZxString& s) { return MString(s.c_str(), s.length()); }
 
-// Replaced by writePackage once the package writer lands.
 // Writes into `out` (emptied first; its buffer is reused from call to call)
-// the package string of ("hash", "name", x): "{name " + quoted x + "}", where
-// quoting escapes tab, line feed, carriage return, double quote and
-// backslash, and encloses an element holding a blank (or an empty one) in
-// double quotes.
+// the package string of ("hash", "name", x), as the one-level package writer
+// would: "{name " + the quoted element x + "}".
 void writeNameHash(const char* x, int n, ZxString& out) {
-  bool enclose = n == 0 || std::memchr(x, ' ', static_cast<size_t>(n)) != nullptr;
   out.clear();
   out.append("{name ");
-  if (enclose) out.append('"');
-  for (int i = 0; i < n; ++i) {
-    char c = x[i];
-    switch (c) {
-      case '\t':
-        out.append("\\t");
-        break;
-      case '\n':
-        out.append("\\n");
-        break;
-      case '\r':
-        out.append("\\r");
-        break;
-      case '"':
-        out.append("\\\"");
-        break;
-      case '\\':
-        out.append("\\\\");
-        break;
-      default:
-        out.append(c);
-    }
-  }
-  if (enclose) out.append('"');
+  appendQuotedElement(x, n, out);
   out.append('}');
 }
 
