@@ -65,8 +65,13 @@ MStatus zxPackageString::doIt(const MArgList& args) {
     unsigned int at = i;
     if (args.get(at, array) == MStatus::kSuccess) {
       if (array.length() > 0) {
+        // The array's one-level writing is quoted as one element, so that
+        // the level written here parses back into the pieces it was given
+        // (written bare, "(1 2)" inside "{...}" would split into "(1" and "2)").
         listFromArray(array, list);
-        appendPackage(list, result);
+        ZxString nested;
+        writePackage(list, nested);
+        appendQuotedElement(nested.c_str(), nested.length(), result);
       } else {
         piece = false;  // an empty array contributes nothing
       }

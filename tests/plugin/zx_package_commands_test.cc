@@ -90,7 +90,8 @@ TEST(ZxPack, BuildsPackageStrings) {
       // Later arguments: words give their quoted form, type words empty levels,
       // non-empty arrays their one-level writing, empty arrays nothing.
       {{s("a"), s("hash"), s("array"), s("t\tb")}, "a {} () t\\tb"},
-      {{a({"array"}), a({"hash", "k", "v"}), a({}), s("x")}, "({k v} x)"},
+      {{a({"array"}), a({"hash", "k", "v"}), a({}), s("x")}, "(\"{k v}\" x)"},
+      {{a({"hash"}), s("frames"), a({"array", "1", "2"})}, "{frames \"(1 2)\"}"},
       {{a({"array"}), s("x"), a({})}, "(x )"},
   };
   for (const Case& c : cases) EXPECT_EQ(pack(c.args), c.out) << c.out;
@@ -123,6 +124,15 @@ TEST(ZxPackUnpack, NestedUseRoundTrips) {
   ASSERT_EQ(top, (Strings{"hash", "name", "job 1", "frames", frames, "env", env}));
   EXPECT_EQ(unpack({s(top[4])}), (Strings{"array", "1-10", "a b", ""}));
   EXPECT_EQ(unpack({s(top[6])}), (Strings{"hash", "PATH", "/bin /usr/bin", "Q", "say \"hi\""}));
+}
+
+TEST(ZxPackUnpack, ArrayArgumentsStayOneElement) {
+  // An array given after the type word is one nested element of the level.
+  std::string job = pack({a({"hash"}), s("name"), s("x"), s("agenda"), a({"array", "{name 1}", "{name 2}"})});
+  Strings top = unpack({s(job)});
+  ASSERT_EQ(top.size(), 5u);
+  EXPECT_EQ(top[3], "agenda");
+  EXPECT_EQ(unpack({s(top[4])}), (Strings{"array", "{name 1}", "{name 2}"}));
 }
 
 TEST(ZxUnpack, DeepTextReturnsOneLevel) {
