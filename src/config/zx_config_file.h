@@ -1,0 +1,96 @@
+// ZxConfigFile: the flat "key = value" configuration reader and writer, used
+// for zx.conf, the per-user .zx.conf, job type job.conf files and, as one
+// section each, the sections of a ZxConfigTree.
+//
+// Syntax read (blank characters are blank, tab and CR; LF ends a line):
+//   - a line whose first non-blank character is "#" is a comment;
+//   - "[" starts a section header that runs through the next "]"; headers are
+//     skipped (one flat name space); text after "]" is read as ordinary text;
+//   - any other line is "key = value": the key is everything before the first
+//     "=" with blanks dropped; an LF or "#" before any "=" makes the line
+//     define nothing (reading resumes just after it);
+//   - after "=" and blanks the value is quoted ("..." or '...', to the same
+//     quote or the end of the line, CR dropped), braced ({...} with nesting,
+//     line breaks kept, CR dropped), or bare (up to "#", blank, tab, CR, LF
+//     or a byte of 0x80 or above); the rest of the line is skipped;
+//   - "=" at the very end of the text defines nothing; "=" followed by a line
+//     end defines the empty value; a later pair replaces an earlier one.
+//
+// Ownership: the object owns its text and its pairs; get() lends a reference
+// that stays valid until the pair is replaced or the object destroyed.
+#pragma once
+
+#include "config/zx_config_hash.h"
+#include "util/zx_base.h"
+#include "util/zx_string.h"
+#include "util/zx_string_list.h"
+
+class ZxConfigFile : public ZxBase {
+ public:
+  ZxConfigFile() = default;
+  // Constructs and loads `path`; loaded() tells whether it could be read.
+  explicit ZxConfigFile(const ZxString& path);
+  ZxConfigFile(const ZxConfigFile& other);
+  ZxConfigFile& operator=(const ZxConfigFile& other);
+  ~ZxConfigFile() override = default;
+
+  int typeId() const override { return 50; }
+  const char* typeName() const { return "config"; }
+
+  // Reads the file at `path` and adds its pairs (later pairs replace earlier
+  // ones). True when the file was read; a missing, unreadable or non-regular
+  // file leaves the pairs as they were.
+  bool load(const ZxString& path);
+  // Adds the pairs of `text` as if it were a file's content.
+  void parse(const ZxString& text);
+  bool loaded() const { return loaded_; }
+
+  // The value of `key`, or an empty string when the key is missing.
+  const ZxString& get(const ZxString& key) const;
+  bool has(const ZxString& key) const { return values_.find(key) != nullptr; }
+  // Stores `value` under `key`, replacing an earlier value.
+  void set(const ZxString& key, const ZxString& value);
+  // Replaces `out` by copies of every key, in the pairs' storage order.
+  void keys(ZxStringList& out) const;
+  int count() const { return values_.count(); }
+  void clear() { values_.clear(); }
+
+  // The name of the object when it is a section of a ZxConfigTree.
+  const ZxString& name() const { return name_; }
+  void setName(const ZxString& name) { name_ = name; }
+
+  // Appends "key = value\n" with the value written so that it reads back the
+  // same: braced when it holds a line break, double-quoted when it holds a
+  // blank or tab, bare otherwise. Values that would not read back in those
+  // forms (a "#", a byte of 0x80 or above, a leading quote or brace, a quote
+  // together with a blank) take the first quoting that keeps them whole.
+  static void appendPair(ZxString& out, const ZxString& key, const ZxString& value);
+  // Every pair, one appendPair() line each, in storage order.
+  ZxString listing() const;
+
+  // The text of the template file `templatePath` with this object's values
+  // merged in:
+  //   - the template is cut into lines at LFs outside braces;
+  //   - in each line, runs that start with a lower-case letter collect the
+  //     characters up to "=" or "." (blanks and tabs dropped); a run ended by
+  //     "=" whose name is a key here replaces the line by that pair, the
+  //     first time only; a later line for the same key becomes a comment so
+  //     that it cannot override the value written above; a run ended by "="
+  //     naming no key here turns a non-comment line into a comment ("#" and
+  //     the line); a run ended otherwise ends the line's scan;
+  //   - other lines are copied unchanged, except the marker line
+  //     "# these are not included in the template", which is dropped;
+  //   - keys not written go last, after that marker line, in sorted order,
+  //     followed by an empty line.
+  // A missing template counts as an empty one.
+  ZxString rewrite(const ZxString& templatePath) const;
+  ZxString rewriteText(const ZxString& templateText) const;
+  // Writes rewrite(templatePath) over `targetPath`; true when it was written.
+  bool writeRewritten(const ZxString& templatePath, const ZxString& targetPath) const;
+
+ private:
+  ZxConfigHash<ZxString> values_;
+  ZxString name_;
+  bool loaded_ = false;
+  ZxString empty_;
+};
