@@ -1,19 +1,136 @@
-// The frame range commands. Not built yet.
+// The frame range commands: zxrangesplit and zxgenframes expand range texts
+// and name patterns into single frames, zxrangechunk and zxgenchunks cut
+// frame ranges into chunks. The "gen" variants shape their result as an
+// unpacked array of work hashes ("array", "{name x}", ...).
+//
+// Every command takes any number of MEL string arrays; other arguments and
+// empty arrays are skipped. All of them always succeed.
 #include "plugin/zx_range_commands.h"
 
 #include <new>
 
-#include "plugin/zx_not_available.h"
+#include "util/zx_frame_list.h"
+#include "util/zx_string.h"
+#include "util/zx_string_list.h"
+
+namespace {
+
+// The texts of all string-array arguments, in order. With `sized`, the first
+// element of each array is the chunk size instead (the last array wins) and
+// only the others are texts.
+ZxStringList gatherTexts(const MArgList& args, bool sized, int* size) {
+  ZxStringList texts;
+  for (unsigned int i = 0; i < args.length(); ++i) {
+    MStringArray array;
+    if (args.get(i, array) != MStatus::kSuccess || array.length() == 0) continue;
+    unsigned int from = 0;
+    if (sized) {
+      *size = ZxString(array[0].asChar(), static_cast<int>(array[0].length())).toInt();
+      from = 1;
+    }
+    for (unsigned int k = from; k < array.length(); ++k)
+      texts.add(ZxString(array[k].asChar(), static_cast<int>(array[k].length())));
+  }
+  return texts;
+}
+
+void expandArguments(const MArgList& args, ZxStringList& out) {
+  int unused = 0;
+  FrameList frames;
+  frames.expand(gatherTexts(args, false, &unused).join(","), out);
+}
+
+void chunkArguments(const MArgList& args, ZxStringList& out) {
+  int size = 0;  // no array at all: no chunks
+  FrameList frames;
+  frames.parse(gatherTexts(args, true, &size).join(","));
+  frames.chunk(size, out);
+}
+
+MString toMString(const ZxString& s) { return MString(s.c_str(), s.length()); }
+
+// Replaced by writePackage once the package writer lands.
+// The package string of ("hash", "name", x): "{name " + quoted x + "}", where
+// quoting escapes tab, line feed, carriage return, double quote and
+// backslash, and encloses an element holding a blank (or an empty one) in
+// double quotes.
+ZxString nameHash(const ZxString& x) {
+  ZxString out("{name ");
+  bool enclose = x.isEmpty();
+  ZxString body;
+  for (int i = 0; i < x.length(); ++i) {
+    char c = x.charAt(i);
+    switch (c) {
+      case '\t':
+        body.append("\\t");
+        break;
+      case '\n':
+        body.append("\\n");
+        break;
+      case '\r':
+        body.append("\\r");
+        break;
+      case '"':
+        body.append("\\\"");
+        break;
+      case '\\':
+        body.append("\\\\");
+        break;
+      default:
+        if (c == ' ') enclose = true;
+        body.append(c);
+    }
+  }
+  if (enclose) out.append('"');
+  out.append(body);
+  if (enclose) out.append('"');
+  out.append('}');
+  return out;
+}
+
+// A list result: one string array, empty when there is nothing.
+void appendList(const ZxStringList& items) {
+  MStringArray result;
+  for (int i = 0; i < items.count(); ++i) result.append(toMString(*items.get(i)));
+  MPxCommand::appendToResult(result);
+}
+
+// A "gen" result: "array", then the work hash of each item.
+void appendWorkHashes(const ZxStringList& items) {
+  MPxCommand::appendToResult("array");
+  for (int i = 0; i < items.count(); ++i) MPxCommand::appendToResult(toMString(nameHash(*items.get(i))));
+}
+
+}  // namespace
 
 void* zxRangesplit::creator() { return new (std::nothrow) zxRangesplit; }
-MStatus zxRangesplit::doIt(const MArgList&) { return notAvailableYet("zxrangesplit"); }
+MStatus zxRangesplit::doIt(const MArgList& args) {
+  ZxStringList frames;
+  expandArguments(args, frames);
+  appendList(frames);
+  return MStatus::kSuccess;
+}
 
 void* zxRangechunk::creator() { return new (std::nothrow) zxRangechunk; }
-MStatus zxRangechunk::doIt(const MArgList&) { return notAvailableYet("zxrangechunk"); }
+MStatus zxRangechunk::doIt(const MArgList& args) {
+  ZxStringList chunks;
+  chunkArguments(args, chunks);
+  appendList(chunks);
+  return MStatus::kSuccess;
+}
 
 void* zxGenframes::creator() { return new (std::nothrow) zxGenframes; }
-MStatus zxGenframes::doIt(const MArgList&) { return notAvailableYet("zxgenframes"); }
+MStatus zxGenframes::doIt(const MArgList& args) {
+  ZxStringList frames;
+  expandArguments(args, frames);
+  appendWorkHashes(frames);
+  return MStatus::kSuccess;
+}
 
 void* zxGenchunks::creator() { return new (std::nothrow) zxGenchunks; }
-MStatus zxGenchunks::doIt(const MArgList&) { return notAvailableYet("zxgenchunks"); }
-
+MStatus zxGenchunks::doIt(const MArgList& args) {
+  ZxStringList chunks;
+  chunkArguments(args, chunks);
+  appendWorkHashes(chunks);
+  return MStatus::kSuccess;
+}

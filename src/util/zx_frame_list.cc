@@ -1,0 +1,373 @@
+// FrameList: the range grammar, name-pattern expansion and chunking.
+#include "util/zx_frame_list.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <utility>
+#include <vector>
+
+namespace {
+
+bool isGap(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Reads the range grammar from a byte span.
+class RangeReader {
+ public:
+  RangeReader(const char* bytes, int n) : p_(bytes), n_(n) {}
+
+  void skipGaps() {
+    while (pos_ < n_ && isGap(p_[pos_])) ++pos_;
+  }
+  char peek() const { return pos_ < n_ ? p_[pos_] : '\0'; }
+  void advance() { ++pos_; }
+
+  // Gaps, an optional "-" and one or more digits. A number outside the range
+  // of a 32-bit frame is not a frame number: it is refused like any other
+  // text the grammar cannot read. `digits` counts the digits without the sign.
+  bool number(long long& value, int& digits) {
+    skipGaps();
+    int at = pos_;
+    bool negative = at < n_ && p_[at] == '-';
+    if (negative) ++at;
+    int start = at;
+    long long magnitude = 0;
+    const long long limit = negative ? 2147483648LL : 2147483647LL;
+    while (at < n_ && isDigit(p_[at])) {
+      // Stop accumulating once past the limit, so long digit runs never overflow.
+      if (magnitude <= limit) magnitude = magnitude * 10 + (p_[at] - '0');
+      ++at;
+    }
+    if (at == start || magnitude > limit) return false;
+    pos_ = at;
+    value = negative ? -magnitude : magnitude;
+    digits = at - start;
+    return true;
+  }
+
+ private:
+  const char* p_;
+  int n_;
+  int pos_ = 0;
+};
+
+ZxString& appendLong(ZxString& s, long long v) {
+  char buf[24];
+  int n = std::snprintf(buf, sizeof buf, "%lld", v);
+  return s.append(buf, n);
+}
+
+// Counts what one expand() has appended and refuses more once a bound is met.
+class ExpandBudget {
+ public:
+  explicit ExpandBudget(const FrameList::ExpandLimits& limits)
+      : maxStrings_(std::min(limits.strings, FrameList::kMaxExpandStrings)),
+        maxBytes_(std::min(limits.bytes, FrameList::kMaxExpandBytes)) {}
+
+  // Moves `s` into `out`; false (and the budget full) when a bound or the
+  // memory does not allow it.
+  bool put(ZxStringList& out, ZxString& s) {
+    if (full_ || strings_ >= maxStrings_ || bytes_ + s.length() > maxBytes_) {
+      full_ = true;
+      return false;
+    }
+    int before = out.count();
+    ZxString* item = new (std::nothrow) ZxString(std::move(s));
+    if (item) out.append(item);
+    if (out.count() == before) {  // allocation failed: the list dropped it
+      full_ = true;
+      return false;
+    }
+    ++strings_;
+    bytes_ += item->length();
+    return true;
+  }
+
+ private:
+  const int maxStrings_;
+  const long long maxBytes_;
+  int strings_ = 0;
+  long long bytes_ = 0;
+  bool full_ = false;
+};
+
+struct Span {
+  int start;
+  int length;
+};
+
+// Expands one name-pattern item into `out`. False once the budget is full.
+bool expandItem(FrameList& frames, const ZxString& item, ZxStringList& out, ExpandBudget& budget) {
+  // Tokens: gaps separate and are dropped, "[" and "]" stand alone, the rest
+  // forms words.
+  const char* p = item.c_str();
+  const int n = item.length();
+  std::vector<Span> tokens;
+  int word = -1;
+  for (int i = 0; i < n; ++i) {
+    char c = p[i];
+    bool gap = c == ' ' || c == '\t' || c == '\r' || c == '\n';
+    if (gap || c == '[' || c == ']') {
+      if (word >= 0) tokens.push_back({word, i - word});
+      word = -1;
+      if (!gap) tokens.push_back({i, 1});
+    } else if (word < 0) {
+      word = i;
+    }
+  }
+  if (word >= 0) tokens.push_back({word, n - word});
+
+  size_t open = 0;
+  while (open < tokens.size() && !(tokens[open].length == 1 && p[tokens[open].start] == '[')) ++open;
+  // Without a "[" followed by a range token the item stands for itself (a
+  // trailing "[" with nothing after it included).
+  if (open + 1 >= tokens.size()) {
+    ZxString whole(item);
+    return budget.put(out, whole);
+  }
+
+  ZxString prefix, suffix;
+  for (size_t t = 0; t < open; ++t) prefix.append(p + tokens[t].start, tokens[t].length);
+  // The token right after the range (normally the "]") is dropped too.
+  for (size_t t = open + 3; t < tokens.size(); ++t) suffix.append(p + tokens[t].start, tokens[t].length);
+
+  frames.parse(ZxString(p + tokens[open + 1].start, tokens[open + 1].length));
+  const int width = frames.padWidth();
+  for (int i = 0; i < frames.count(); ++i) {
+    ZxString s(prefix);
+    s.appendPadded(frames.frameAt(i), width);
+    s.append(suffix);
+    if (!budget.put(out, s)) return false;
+  }
+  return true;
+}
+
+// Splits `text` into name-pattern items at the commas outside square
+// brackets and expands each as soon as it is complete.
+void expandPatterns(FrameList& frames, const ZxString& text, ZxStringList& out, ExpandBudget& budget) {
+  const char* p = text.c_str();
+  const int n = text.length();
+  ZxString item;
+  int i = 0;
+  while (i < n) {
+    char c = p[i];
+    if (c == '[') {
+      // The bracket group is copied whole; an unclosed "[" takes the rest of the text.
+      const void* close = std::memchr(p + i + 1, ']', static_cast<size_t>(n - i - 1));
+      int end = close ? static_cast<int>(static_cast<const char*>(close) - p) + 1 : n;
+      item.append(p + i, end - i);
+      i = end;
+      continue;
+    }
+    if (c == ',') {
+      if (!expandItem(frames, item, out, budget)) return;
+      item.clear();
+    } else if (c != ' ' && c != '\t' && c != '\r' && c != '\n') {
+      item.append(c);
+    }
+    ++i;
+  }
+  // Nothing is kept after a final comma (or from an empty text).
+  if (!item.isEmpty()) expandItem(frames, item, out, budget);
+}
+
+}  // namespace
+
+FrameList::FrameList(const FrameList& other) : ZxBase() { *this = other; }
+
+FrameList& FrameList::operator=(const FrameList& other) {
+  if (this == &other) return *this;
+  count_ = 0;
+  if (reserve(other.count_)) {
+    if (other.count_ > 0)
+      std::memcpy(frames_, other.frames_, sizeof(int) * static_cast<size_t>(other.count_));
+    count_ = other.count_;
+  }
+  padWidth_ = other.padWidth_;
+  return *this;
+}
+
+FrameList::~FrameList() { delete[] frames_; }
+
+bool FrameList::reserve(long long wanted) {
+  if (wanted <= capacity_) return true;
+  if (wanted > 0x7FFFFFFF) return false;
+  // Doubling keeps a long run of add() calls linear in the frames added.
+  long long size = std::max<long long>(16, 2LL * capacity_);
+  if (size < wanted) size = wanted;
+  if (size > 0x7FFFFFFF) size = 0x7FFFFFFF;
+  int* fresh = new (std::nothrow) int[static_cast<size_t>(size)];
+  if (!fresh) return false;
+  if (count_ > 0) std::memcpy(fresh, frames_, sizeof(int) * static_cast<size_t>(count_));
+  delete[] frames_;
+  frames_ = fresh;
+  capacity_ = static_cast<int>(size);
+  return true;
+}
+
+bool FrameList::add(int frame) {
+  if (!reserve(static_cast<long long>(count_) + 1)) return false;
+  frames_[count_++] = frame;
+  return true;
+}
+
+bool FrameList::addLimited(long long frame) {
+  if (count_ >= kMaxFrames) return false;
+  return add(static_cast<int>(frame));
+}
+
+bool FrameList::addRange(long long a, long long b, long long step, bool except) {
+  // 64-bit arithmetic throughout: a, b and the step are 32-bit values, so
+  // no sum below can overflow.
+  if (step < 0) step = -step;
+  if (step == 0) step = 1;
+  const long long direction = b < a ? -1 : 1;
+  const long long span = b < a ? a - b : b - a;
+  if (!except) {
+    for (long long k = 0; k <= span; k += step)
+      if (!addLimited(a + direction * k)) return false;
+    return true;
+  }
+  // With a step of 1 the exception takes every frame: nothing to walk. With
+  // larger steps at least every second frame is added, so the walk stays
+  // within twice the frame bound.
+  if (step == 1) return true;
+  for (long long k = 0; k <= span; ++k)
+    if (k % step != 0 && !addLimited(a + direction * k)) return false;
+  return true;
+}
+
+void FrameList::parse(const ZxString& text) {
+  count_ = 0;
+  padWidth_ = 0;
+  RangeReader reader(text.c_str(), text.length());
+  bool first = true;
+  for (;;) {
+    long long a = 0;
+    int digits = 0;
+    if (!reader.number(a, digits)) return;
+    if (first) padWidth_ = digits;
+    first = false;
+    reader.skipGaps();
+    if (reader.peek() == '-') {
+      reader.advance();
+      long long b = 0;
+      if (!reader.number(b, digits)) return;
+      reader.skipGaps();
+      char c = reader.peek();
+      if (c == 'x' || c == 'X') {
+        reader.advance();
+        long long step = 0;
+        if (!reader.number(step, digits)) return;
+        if (!addRange(a, b, step, c == 'X')) return;
+      } else if (!addRange(a, b, 1, false)) {
+        return;
+      }
+    } else if (!addLimited(a)) {
+      return;
+    }
+    reader.skipGaps();
+    if (reader.peek() != ',') return;
+    reader.advance();
+  }
+}
+
+void FrameList::sortUnique() {
+  if (count_ < 2) return;
+  std::sort(frames_, frames_ + count_);
+  count_ = static_cast<int>(std::unique(frames_, frames_ + count_) - frames_);
+}
+
+bool FrameList::isRangeText(const ZxString& text) {
+  const char* p = text.c_str();
+  const int n = text.length();
+  if (n == 0 || p[0] == 'x' || p[0] == 'X' || p[0] == ',') return false;
+  bool solid = false;
+  for (int i = 0; i < n; ++i) {
+    char c = p[i];
+    if (isGap(c)) continue;
+    if (!isDigit(c) && c != ',' && c != '-' && c != 'x' && c != 'X') return false;
+    solid = true;
+  }
+  return solid;
+}
+
+void FrameList::expand(const ZxString& text, ZxStringList& out) {
+  expand(text, out, ExpandLimits{kMaxExpandStrings, kMaxExpandBytes});
+}
+
+void FrameList::expand(const ZxString& text, ZxStringList& out, const ExpandLimits& limits) {
+  ExpandBudget budget(limits);
+  if (!isRangeText(text)) {
+    expandPatterns(*this, text, out, budget);
+    return;
+  }
+  parse(text);
+  for (int i = 0; i < count_; ++i) {
+    ZxString s;
+    s.appendInt(frames_[i]);
+    if (!budget.put(out, s)) return;
+  }
+}
+
+namespace {
+
+// One chunk: its first frame, "-" and its last frame when they differ, and
+// "x" and the spacing when the spacing is more than 1.
+void appendChunk(ZxStringList& out, int first, int last, long long spacing) {
+  ZxString s;
+  s.appendInt(first);
+  if (last != first) s.append('-').appendInt(last);
+  if (spacing > 1) appendLong(s.append('x'), spacing);
+  out.add(s);
+}
+
+}  // namespace
+
+void FrameList::chunk(int size, ZxStringList& out) {
+  if (size <= 0 || count_ == 0) return;
+  sortUnique();
+  const int n = count_;
+  const int* f = frames_;
+  // Differences in 64 bits: two 32-bit frames can lie 2^32 - 1 apart.
+  auto gap = [f](int i) { return static_cast<long long>(f[i]) - f[i - 1]; };
+  if (n == 1) {
+    appendChunk(out, f[0], f[0], 1);
+    return;
+  }
+  if (n == 2) {
+    if (size == 1) {
+      appendChunk(out, f[0], f[0], 1);
+      appendChunk(out, f[1], f[1], 1);
+    } else {
+      appendChunk(out, f[0], f[1], gap(1));
+    }
+    return;
+  }
+  int i = 0;
+  while (i < n) {
+    if (i + 2 < n && gap(i + 1) == gap(i + 2)) {
+      // A run of equally spaced frames from index i to index e.
+      const long long spacing = gap(i + 1);
+      int e = i + 2;
+      while (e + 1 < n && gap(e + 1) == spacing) ++e;
+      // The walk goes over the run's own frames, so it is linear in them.
+      int start = i;
+      int counter = 0;
+      for (int v = i; v < e; ++v) {
+        if (++counter == size) {
+          appendChunk(out, f[start], f[v], spacing);
+          start = v + 1;
+          counter = 0;
+        }
+      }
+      appendChunk(out, f[start], f[e], spacing);
+      i = e + 1;
+    } else {
+      appendChunk(out, f[i], f[i], 1);
+      ++i;
+    }
+  }
+}

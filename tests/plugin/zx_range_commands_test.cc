@@ -1,0 +1,120 @@
+// Tests of the frame range commands driven through the Maya API stand-in:
+// argument gathering (only string arrays count), the list results and the
+// "gen" results shaped as arrays of work hashes.
+#include "plugin/zx_range_commands.h"
+
+#include <gtest/gtest.h>
+#include <maya/MArgList.h>
+#include <maya/MPxCommand.h>
+#include <maya/MStringArray.h>
+#include <mayahost/host.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using mayahost::CommandResult;
+
+// One MEL argument: a string array, or (to be skipped) a string or an integer.
+struct Arg {
+  enum Kind { kArray, kString, kInt } kind;
+  std::vector<std::string> items;
+  int number;
+};
+Arg array(std::vector<std::string> items) { return {Arg::kArray, std::move(items), 0}; }
+Arg word(std::string s) { return {Arg::kString, {std::move(s)}, 0}; }
+Arg integer(int v) { return {Arg::kInt, {}, v}; }
+
+struct Outcome {
+  MStatus status;
+  CommandResult result;
+};
+
+Outcome run(void* (*creator)(), const std::vector<Arg>& args) {
+  MArgList list;
+  for (const Arg& a : args) {
+    if (a.kind == Arg::kInt) {
+      list.addInt(a.number);
+    } else if (a.kind == Arg::kString) {
+      list.addString(MString(a.items[0]));
+    } else {
+      MStringArray items;
+      for (const std::string& s : a.items) items.append(MString(s));
+      list.addStringArray(items);
+    }
+  }
+  mayahost::currentResult().clear();
+  std::unique_ptr<MPxCommand> command(static_cast<MPxCommand*>(creator()));
+  Outcome r{command->doIt(list), mayahost::currentResult()};
+  mayahost::currentResult().clear();
+  return r;
+}
+
+using Creator = void* (*)();
+
+TEST(RangeCommands, ResultsForEachCommand) {
+  struct Case {
+    const char* name;
+    Creator creator;
+    std::vector<Arg> args;
+    std::vector<std::string> result;
+  };
+  const Case cases[] = {
+      {"split", zxRangesplit::creator, {array({"1-3", "10"})}, {"1", "2", "3", "10"}},
+      {"split across arrays", zxRangesplit::creator, {array({"1-3"}), array({"10"})}, {"1", "2", "3", "10"}},
+      {"split pattern",
+       zxRangesplit::creator,
+       {array({"shot.[01-03].tif"})},
+       {"shot.01.tif", "shot.02.tif", "shot.03.tif"}},
+      {"split mixes ranges and patterns", zxRangesplit::creator, {array({"1-2", "a.tif"})}, {"1-2", "a.tif"}},
+      {"split skips non-arrays",
+       zxRangesplit::creator,
+       {word("1-3"), integer(4), array({}), array({"5"}), word("6")},
+       {"5"}},
+      {"split of nothing", zxRangesplit::creator, {}, {}},
+      {"split of only skipped arguments", zxRangesplit::creator, {word("1-3"), integer(2)}, {}},
+      {"genframes", zxGenframes::creator, {array({"1-2"})}, {"array", "{name 1}", "{name 2}"}},
+      {"genframes quotes its elements",
+       zxGenframes::creator,
+       {array({"a\"b,c\\d,,e"})},
+       {"array", "{name a\\\"b}", "{name c\\\\d}", "{name \"\"}", "{name e}"}},
+      {"genframes of nothing", zxGenframes::creator, {}, {"array"}},
+      {"chunk", zxRangechunk::creator, {array({"5", "1-12"})}, {"1-5", "6-10", "11-12"}},
+      {"chunk of size 0", zxRangechunk::creator, {array({"0", "1-10"})}, {}},
+      {"chunk joins texts of all arrays, last size wins",
+       zxRangechunk::creator,
+       {array({"10", "1-4"}), word("3"), array({"2", "7-8"})},
+       {"1-2", "3-4", "7", "8"}},
+      {"chunk reads no patterns", zxRangechunk::creator, {array({"5", "shot.[1-3].tif"})}, {}},
+      {"chunk of nothing", zxRangechunk::creator, {}, {}},
+      {"chunk without a size", zxRangechunk::creator, {integer(5), word("1-10")}, {}},
+      {"genchunks",
+       zxGenchunks::creator,
+       {array({"3", "1-10x2"})},
+       {"array", "{name 1-5x2}", "{name 7-9x2}"}},
+      {"genchunks of nothing", zxGenchunks::creator, {}, {"array"}},
+  };
+  for (const Case& c : cases) {
+    Outcome r = run(c.creator, c.args);
+    EXPECT_EQ(r.status, MStatus::kSuccess) << c.name;
+    EXPECT_EQ(r.result.kind, CommandResult::Kind::kStringArray) << c.name;
+    EXPECT_EQ(r.result.array, c.result) << c.name;
+  }
+}
+
+TEST(RangeCommands, HostileRangesStayBounded) {
+  // Two billion frames asked for, ten thousand chunks of the bounded list given.
+  Outcome r = run(zxRangechunk::creator, {array({"1000", "1-2000000000"})});
+  ASSERT_EQ(r.result.kind, CommandResult::Kind::kStringArray);
+  ASSERT_EQ(r.result.array.size(), 10000u);
+  EXPECT_EQ(r.result.array.front(), "1-1000");
+  EXPECT_EQ(r.result.array.back(), "9999001-10000000");
+
+  // Four billion frames walked for none taken used to hang here.
+  r = run(zxGenframes::creator, {array({"-2147483648-2147483647X1", "5"})});
+  EXPECT_EQ(r.result.array, (std::vector<std::string>{"array", "{name 5}"}));
+}
+
+}  // namespace
