@@ -75,7 +75,7 @@ const char kMarkerLine[] = "# these are not included in the template";
 ZxConfigFile::ZxConfigFile(const ZxString& path) { load(path); }
 
 ZxConfigFile::ZxConfigFile(const ZxConfigFile& other)
-    : ZxBase(other), values_(other.values_), name_(other.name_), loaded_(other.loaded_) {}
+    : ZxPack(other), values_(other.values_), name_(other.name_), loaded_(other.loaded_) {}
 
 ZxConfigFile& ZxConfigFile::operator=(const ZxConfigFile& other) {
   if (this != &other) {
@@ -138,16 +138,31 @@ const ZxString& ZxConfigFile::get(const ZxString& key) const {
   return value ? *value : empty_;
 }
 
-void ZxConfigFile::set(const ZxString& key, const ZxString& value) {
-  values_.insert(new ZxString(key), new ZxString(value));
-}
+void ZxConfigFile::set(const ZxString& key, const ZxString& value) { values_.insert(key, value); }
 
 void ZxConfigFile::keys(ZxStringList& out) const {
-  ZxStringList borrowed;
-  values_.keys(borrowed);
   out.clear();
-  for (int i = 0; i < borrowed.count(); ++i) out.add(*borrowed.get(i));
-  borrowed.forget();
+  values_.copyKeys(out);
+}
+
+void ZxConfigFile::encodeFields() {
+  putString(1, name_);
+  putObject(2, values_);
+}
+
+void ZxConfigFile::decodeField() {
+  getString(1, name_);
+  getObject(2, values_);
+}
+
+void ZxConfigFile::encodeTextFields() {
+  putTextString("name", name_);
+  putTextObject("values", values_);
+}
+
+void ZxConfigFile::decodeTextFields() {
+  getTextString("name", name_);
+  getTextObject("values", values_);
 }
 
 void ZxConfigFile::appendPair(ZxString& out, const ZxString& key, const ZxString& value) {
@@ -189,7 +204,7 @@ ZxString ZxConfigFile::rewrite(const ZxString& templatePath) const {
 
 ZxString ZxConfigFile::rewriteText(const ZxString& templateText) const {
   ZxString out;
-  ZxConfigHash<ZxString> written;  // keys written (and names commented) so far
+  ZxStringHash written;  // keys written (and names commented) so far
   const char* text = templateText.c_str();
   int size = templateText.length();
   int pos = 0;
@@ -233,7 +248,7 @@ ZxString ZxConfigFile::rewriteText(const ZxString& templateText) const {
       if (has(name)) {
         if (!written.find(name)) {
           appendPair(out, name, get(name));
-          written.insert(new ZxString(name), new ZxString());
+          written.insert(name, ZxString());
           done = true;
         } else if (!comment) {
           // The key was written above; kept as a comment so that it cannot
@@ -243,7 +258,7 @@ ZxString ZxConfigFile::rewriteText(const ZxString& templateText) const {
         }
       } else if (!comment) {
         out.append('#').append(line).append('\n');
-        written.insert(new ZxString(name), new ZxString());
+        written.insert(name, ZxString());
         done = true;
       }
     }

@@ -16,16 +16,20 @@
 //   - "=" at the very end of the text defines nothing; "=" followed by a line
 //     end defines the empty value; a later pair replaces an earlier one.
 //
-// Ownership: the object owns its text and its pairs; get() lends a reference
-// that stays valid until the pair is replaced or the object destroyed.
+// As a record (class 50, "config") it encodes its name (field 1, element
+// "name") and its pairs as a nested string hash (field 2, element "values").
+//
+// Ownership: the object owns its pairs; get() lends a reference that stays
+// valid until the pair is replaced or the object destroyed.
 #pragma once
 
-#include "config/zx_config_hash.h"
-#include "util/zx_base.h"
+#include "model/zx_hash.h"
+#include "model/zx_string_hash.h"
+#include "serial/zx_pack.h"
 #include "util/zx_string.h"
 #include "util/zx_string_list.h"
 
-class ZxConfigFile : public ZxBase {
+class ZxConfigFile : public ZxPack {
  public:
   ZxConfigFile() = default;
   // Constructs and loads `path`; loaded() tells whether it could be read.
@@ -35,7 +39,11 @@ class ZxConfigFile : public ZxBase {
   ~ZxConfigFile() override = default;
 
   int typeId() const override { return 50; }
-  const char* typeName() const { return "config"; }
+  const char* typeName() const override { return "config"; }
+  void encodeFields() override;
+  void decodeField() override;
+  void encodeTextFields() override;
+  void decodeTextFields() override;
 
   // Reads the file at `path` and adds its pairs (later pairs replace earlier
   // ones). True when the file was read; a missing, unreadable or non-regular
@@ -53,6 +61,8 @@ class ZxConfigFile : public ZxBase {
   // Replaces `out` by copies of every key, in the pairs' storage order.
   void keys(ZxStringList& out) const;
   int count() const { return values_.count(); }
+  // The pairs themselves, for callers that walk them (in storage order).
+  const ZxStringHash& values() const { return values_; }
   void clear() { values_.clear(); }
 
   // The name of the object when it is a section of a ZxConfigTree.
@@ -89,8 +99,16 @@ class ZxConfigFile : public ZxBase {
   bool writeRewritten(const ZxString& templatePath, const ZxString& targetPath) const;
 
  private:
-  ZxConfigHash<ZxString> values_;
+  ZxStringHash values_;
   ZxString name_;
   bool loaded_ = false;
   ZxString empty_;
+};
+
+// Sections of a configuration tree by name (class 51, "config_list"; the
+// hash owns its sections).
+class ZxConfigHash : public ZxHash<ZxConfigFile> {
+ public:
+  int typeId() const override { return 51; }
+  const char* typeName() const override { return "config_list"; }
 };

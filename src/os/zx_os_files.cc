@@ -10,12 +10,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "util/zx_log.h"
+
 namespace zxos {
 
-void warnPathTooLong(const ZxString& path) {
-  std::fprintf(stdout, "WARNING: %s exceeds MAX_PATH.\n", path.c_str());
-  std::fflush(stdout);
-}
+void warnPathTooLong(const ZxString& path) { ZxLogLine::warning() << path << " exceeds MAX_PATH."; }
 
 namespace {
 
