@@ -315,7 +315,7 @@ TEST(PackBinary, NestingDepthIsBounded) {
   }
   // A crafted input of several megabytes returns normally.
   {
-    Bytes in = nestedChain(300000);
+    Bytes in = nestedChain(100000);
     Node n;
     ASSERT_EQ(n.unpack(in.data(), static_cast<int>(in.size())), ZxPack::kOk);
     EXPECT_EQ(n.depth(), ZxPack::kMaxNesting);
