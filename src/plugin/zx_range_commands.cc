@@ -7,6 +7,7 @@
 // empty arrays are skipped. All of them always succeed.
 #include "plugin/zx_range_commands.h"
 
+#include <cstring>
 #include <new>
 
 #include "util/zx_frame_list.h"
@@ -34,10 +35,11 @@ ZxStringList gatherTexts(const MArgList& args, bool sized, int* size) {
   return texts;
 }
 
-void expandArguments(const MArgList& args, ZxStringList& out) {
+void expandArguments(const MArgList& args, FrameList::Sink& sink) {
   int unused = 0;
   FrameList frames;
-  frames.expand(gatherTexts(args, false, &unused).join(","), out);
+  frames.expand(gatherTexts(args, false, &unused).join(","), sink,
+                FrameList::ExpandLimits{FrameList::kMaxExpandStrings, FrameList::kMaxExpandBytes});
 }
 
 void chunkArguments(const MArgList& args, ZxStringList& out) {
@@ -50,43 +52,64 @@ void chunkArguments(const MArgList& args, ZxStringList& out) {
 MString toMString(const ZxString& s) { return MString(s.c_str(), s.length()); }
 
 // Replaced by writePackage once the package writer lands.
-// The package string of ("hash", "name", x): "{name " + quoted x + "}", where
+// Writes into `out` (emptied first; its buffer is reused from call to call)
+// the package string of ("hash", "name", x): "{name " + quoted x + "}", where
 // quoting escapes tab, line feed, carriage return, double quote and
 // backslash, and encloses an element holding a blank (or an empty one) in
 // double quotes.
-ZxString nameHash(const ZxString& x) {
-  ZxString out("{name ");
-  bool enclose = x.isEmpty();
-  ZxString body;
-  for (int i = 0; i < x.length(); ++i) {
-    char c = x.charAt(i);
+void writeNameHash(const char* x, int n, ZxString& out) {
+  bool enclose = n == 0 || std::memchr(x, ' ', static_cast<size_t>(n)) != nullptr;
+  out.clear();
+  out.append("{name ");
+  if (enclose) out.append('"');
+  for (int i = 0; i < n; ++i) {
+    char c = x[i];
     switch (c) {
       case '\t':
-        body.append("\\t");
+        out.append("\\t");
         break;
       case '\n':
-        body.append("\\n");
+        out.append("\\n");
         break;
       case '\r':
-        body.append("\\r");
+        out.append("\\r");
         break;
       case '"':
-        body.append("\\\"");
+        out.append("\\\"");
         break;
       case '\\':
-        body.append("\\\\");
+        out.append("\\\\");
         break;
       default:
-        if (c == ' ') enclose = true;
-        body.append(c);
+        out.append(c);
     }
   }
   if (enclose) out.append('"');
-  out.append(body);
-  if (enclose) out.append('"');
   out.append('}');
-  return out;
 }
+
+// Collects the frame strings of zxrangesplit.
+class ArraySink : public FrameList::Sink {
+ public:
+  bool take(const char* bytes, int n) override {
+    array.append(MString(bytes, n));
+    return true;
+  }
+  MStringArray array;
+};
+
+// Appends the work hash of each frame string of zxgenframes to the result.
+class WorkHashSink : public FrameList::Sink {
+ public:
+  bool take(const char* bytes, int n) override {
+    writeNameHash(bytes, n, hash_);
+    MPxCommand::appendToResult(toMString(hash_));
+    return true;
+  }
+
+ private:
+  ZxString hash_;
+};
 
 // A list result: one string array, empty when there is nothing.
 void appendList(const ZxStringList& items) {
@@ -98,16 +121,20 @@ void appendList(const ZxStringList& items) {
 // A "gen" result: "array", then the work hash of each item.
 void appendWorkHashes(const ZxStringList& items) {
   MPxCommand::appendToResult("array");
-  for (int i = 0; i < items.count(); ++i) MPxCommand::appendToResult(toMString(nameHash(*items.get(i))));
+  ZxString hash;
+  for (int i = 0; i < items.count(); ++i) {
+    writeNameHash(items.get(i)->c_str(), items.get(i)->length(), hash);
+    MPxCommand::appendToResult(toMString(hash));
+  }
 }
 
 }  // namespace
 
 void* zxRangesplit::creator() { return new (std::nothrow) zxRangesplit; }
 MStatus zxRangesplit::doIt(const MArgList& args) {
-  ZxStringList frames;
+  ArraySink frames;
   expandArguments(args, frames);
-  appendList(frames);
+  MPxCommand::appendToResult(frames.array);
   return MStatus::kSuccess;
 }
 
@@ -121,9 +148,9 @@ MStatus zxRangechunk::doIt(const MArgList& args) {
 
 void* zxGenframes::creator() { return new (std::nothrow) zxGenframes; }
 MStatus zxGenframes::doIt(const MArgList& args) {
-  ZxStringList frames;
-  expandArguments(args, frames);
-  appendWorkHashes(frames);
+  MPxCommand::appendToResult("array");
+  WorkHashSink hashes;
+  expandArguments(args, hashes);
   return MStatus::kSuccess;
 }
 

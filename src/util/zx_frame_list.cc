@@ -53,44 +53,73 @@ class RangeReader {
   int pos_ = 0;
 };
 
+// Writes the decimal text of v into buf (at least 21 bytes) and answers its
+// length. Used for every frame of a long range, where printf costs most.
+int formatDecimal(long long v, char* buf) {
+  char digits[20];
+  int n = 0;
+  unsigned long long magnitude =
+      v < 0 ? 0ULL - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
+  do {
+    digits[n++] = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude > 0);
+  int length = 0;
+  if (v < 0) buf[length++] = '-';
+  while (n > 0) buf[length++] = digits[--n];
+  return length;
+}
+
 ZxString& appendLong(ZxString& s, long long v) {
   char buf[24];
   int n = std::snprintf(buf, sizeof buf, "%lld", v);
   return s.append(buf, n);
 }
 
-// Counts what one expand() has appended and refuses more once a bound is met.
+// Counts what one expansion has handed on and refuses more once a bound is met.
 class ExpandBudget {
  public:
-  explicit ExpandBudget(const FrameList::ExpandLimits& limits)
-      : maxStrings_(std::min(limits.strings, FrameList::kMaxExpandStrings)),
+  ExpandBudget(FrameList::Sink& sink, const FrameList::ExpandLimits& limits)
+      : sink_(sink),
+        maxStrings_(std::min(limits.strings, FrameList::kMaxExpandStrings)),
         maxBytes_(std::min(limits.bytes, FrameList::kMaxExpandBytes)) {}
 
-  // Moves `s` into `out`; false (and the budget full) when a bound or the
-  // memory does not allow it.
-  bool put(ZxStringList& out, ZxString& s) {
-    if (full_ || strings_ >= maxStrings_ || bytes_ + s.length() > maxBytes_) {
-      full_ = true;
-      return false;
-    }
-    int before = out.count();
-    ZxString* item = new (std::nothrow) ZxString(std::move(s));
-    if (item) out.append(item);
-    if (out.count() == before) {  // allocation failed: the list dropped it
+  // Hands one string to the sink; false (and the budget full) when a bound
+  // or the sink refuses it.
+  bool put(const char* bytes, int n) {
+    if (full_ || strings_ >= maxStrings_ || bytes_ + n > maxBytes_ || !sink_.take(bytes, n)) {
       full_ = true;
       return false;
     }
     ++strings_;
-    bytes_ += item->length();
+    bytes_ += n;
     return true;
   }
+  bool put(const ZxString& s) { return put(s.c_str(), s.length()); }
 
  private:
+  FrameList::Sink& sink_;
   const int maxStrings_;
   const long long maxBytes_;
   int strings_ = 0;
   long long bytes_ = 0;
   bool full_ = false;
+};
+
+// Appends each string to a ZxStringList.
+class ListSink : public FrameList::Sink {
+ public:
+  explicit ListSink(ZxStringList& out) : out_(out) {}
+  bool take(const char* bytes, int n) override {
+    ZxString* item = new (std::nothrow) ZxString(bytes, n);
+    if (!item) return false;
+    int before = out_.count();
+    out_.append(item);
+    return out_.count() != before;  // the list drops the item when it cannot grow
+  }
+
+ private:
+  ZxStringList& out_;
 };
 
 struct Span {
@@ -99,7 +128,7 @@ struct Span {
 };
 
 // Expands one name-pattern item into `out`. False once the budget is full.
-bool expandItem(FrameList& frames, const ZxString& item, ZxStringList& out, ExpandBudget& budget) {
+bool expandItem(FrameList& frames, const ZxString& item, ExpandBudget& budget) {
   // Tokens: gaps separate and are dropped, "[" and "]" stand alone, the rest
   // forms words.
   const char* p = item.c_str();
@@ -123,10 +152,7 @@ bool expandItem(FrameList& frames, const ZxString& item, ZxStringList& out, Expa
   while (open < tokens.size() && !(tokens[open].length == 1 && p[tokens[open].start] == '[')) ++open;
   // Without a "[" followed by a range token the item stands for itself (a
   // trailing "[" with nothing after it included).
-  if (open + 1 >= tokens.size()) {
-    ZxString whole(item);
-    return budget.put(out, whole);
-  }
+  if (open + 1 >= tokens.size()) return budget.put(item);
 
   ZxString prefix, suffix;
   for (size_t t = 0; t < open; ++t) prefix.append(p + tokens[t].start, tokens[t].length);
@@ -135,18 +161,18 @@ bool expandItem(FrameList& frames, const ZxString& item, ZxStringList& out, Expa
 
   frames.parse(ZxString(p + tokens[open + 1].start, tokens[open + 1].length));
   const int width = frames.padWidth();
+  ZxString s;  // one buffer for every frame's string
   for (int i = 0; i < frames.count(); ++i) {
-    ZxString s(prefix);
-    s.appendPadded(frames.frameAt(i), width);
-    s.append(suffix);
-    if (!budget.put(out, s)) return false;
+    s.clear();
+    s.append(prefix).appendPadded(frames.frameAt(i), width).append(suffix);
+    if (!budget.put(s)) return false;
   }
   return true;
 }
 
 // Splits `text` into name-pattern items at the commas outside square
 // brackets and expands each as soon as it is complete.
-void expandPatterns(FrameList& frames, const ZxString& text, ZxStringList& out, ExpandBudget& budget) {
+void expandPatterns(FrameList& frames, const ZxString& text, ExpandBudget& budget) {
   const char* p = text.c_str();
   const int n = text.length();
   ZxString item;
@@ -162,7 +188,7 @@ void expandPatterns(FrameList& frames, const ZxString& text, ZxStringList& out, 
       continue;
     }
     if (c == ',') {
-      if (!expandItem(frames, item, out, budget)) return;
+      if (!expandItem(frames, item, budget)) return;
       item.clear();
     } else if (c != ' ' && c != '\t' && c != '\r' && c != '\n') {
       item.append(c);
@@ -170,7 +196,7 @@ void expandPatterns(FrameList& frames, const ZxString& text, ZxStringList& out, 
     ++i;
   }
   // Nothing is kept after a final comma (or from an empty text).
-  if (!item.isEmpty()) expandItem(frames, item, out, budget);
+  if (!item.isEmpty()) expandItem(frames, item, budget);
 }
 
 }  // namespace
@@ -226,6 +252,9 @@ bool FrameList::addRange(long long a, long long b, long long step, bool except) 
   const long long direction = b < a ? -1 : 1;
   const long long span = b < a ? a - b : b - a;
   if (!except) {
+    // The frame count is known: make room once (within the frame bound).
+    long long frames = std::min(span / step + 1, static_cast<long long>(kMaxFrames) - count_);
+    if (frames > 0 && !reserve(count_ + frames)) return false;
     for (long long k = 0; k <= span; k += step)
       if (!addLimited(a + direction * k)) return false;
     return true;
@@ -276,7 +305,8 @@ void FrameList::parse(const ZxString& text) {
 
 void FrameList::sortUnique() {
   if (count_ < 2) return;
-  std::sort(frames_, frames_ + count_);
+  // Range texts mostly give ascending frames already: a linear check spares the sort.
+  if (!std::is_sorted(frames_, frames_ + count_)) std::sort(frames_, frames_ + count_);
   count_ = static_cast<int>(std::unique(frames_, frames_ + count_) - frames_);
 }
 
@@ -299,17 +329,20 @@ void FrameList::expand(const ZxString& text, ZxStringList& out) {
 }
 
 void FrameList::expand(const ZxString& text, ZxStringList& out, const ExpandLimits& limits) {
-  ExpandBudget budget(limits);
+  ListSink sink(out);
+  expand(text, sink, limits);
+}
+
+void FrameList::expand(const ZxString& text, Sink& sink, const ExpandLimits& limits) {
+  ExpandBudget budget(sink, limits);
   if (!isRangeText(text)) {
-    expandPatterns(*this, text, out, budget);
+    expandPatterns(*this, text, budget);
     return;
   }
   parse(text);
-  for (int i = 0; i < count_; ++i) {
-    ZxString s;
-    s.appendInt(frames_[i]);
-    if (!budget.put(out, s)) return;
-  }
+  char buf[24];
+  for (int i = 0; i < count_; ++i)
+    if (!budget.put(buf, formatDecimal(frames_[i], buf))) return;
 }
 
 namespace {

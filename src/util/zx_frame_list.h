@@ -77,6 +77,17 @@ class FrameList : public ZxBase {
   };
   void expand(const ZxString& text, ZxStringList& out, const ExpandLimits& limits);
 
+  // Receives the strings of an expansion one at a time, for callers that
+  // turn each into something else and need not keep them all.
+  class Sink {
+   public:
+    virtual ~Sink() = default;
+    // One string; the bytes stay the caller's and are valid during the call
+    // only. False stops the expansion.
+    virtual bool take(const char* bytes, int n) = 0;
+  };
+  void expand(const ZxString& text, Sink& sink, const ExpandLimits& limits);
+
   // Sorts and de-duplicates the frames, then appends to `out` the range texts
   // of consecutive chunks of at most `size` frames. Nothing for a size of 0
   // or less or an empty list.

@@ -325,6 +325,29 @@ TEST(FrameList, ExpandStopsAtTighterLimits) {
   }
 }
 
+TEST(FrameList, ExpandStopsWhenTheSinkRefuses) {
+  // Takes `room` strings, then refuses; counts every call.
+  struct Refusing : FrameList::Sink {
+    int room, calls = 0;
+    std::vector<std::string> got;
+    explicit Refusing(int r) : room(r) {}
+    bool take(const char* bytes, int n) override {
+      ++calls;
+      if (static_cast<int>(got.size()) == room) return false;
+      got.emplace_back(bytes, n);
+      return true;
+    }
+  };
+  const FrameList::ExpandLimits limits{FrameList::kMaxExpandStrings, FrameList::kMaxExpandBytes};
+  for (const char* text : {"1-2000000000", "a[1-9000000],b[1-5]"}) {
+    Refusing sink(2);
+    FrameList l;
+    l.expand(text, sink, limits);
+    EXPECT_EQ(sink.got.size(), 2u) << text;
+    EXPECT_EQ(sink.calls, 3) << text;
+  }
+}
+
 TEST(FrameList, ChunkOfTheLargestListStaysLinear) {
   FrameList l;
   l.parse("-2147483648-2147483647");
