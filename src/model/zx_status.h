@@ -2,15 +2,18 @@
 // work item (see StatusCode in model/zx_flags.h), with its name and the
 // tests on the code. Bit 0x100 marks the active states; codes without it are
 // done. Copying copies the code; the record owns nothing else.
+//
+// Packable as class 2, "status": one integer field, the code, with id 1 in
+// the binary form and element "value" in the text form.
 #pragma once
 
 #include <ostream>
 
 #include "model/zx_flags.h"
-#include "util/zx_base.h"
+#include "serial/zx_pack.h"
 #include "util/zx_string.h"
 
-class ZxStatus : public ZxBase {
+class ZxStatus : public ZxPack {
  public:
   ZxStatus() = default;
   explicit ZxStatus(int code) : code_(code) {}
@@ -22,7 +25,11 @@ class ZxStatus : public ZxBase {
   ~ZxStatus() override = default;
 
   int typeId() const override { return 2; }
-  const char* typeName() const { return "status"; }
+  void encodeFields() override { putInt(1, code_); }
+  void decodeField() override { getInt(1, code_); }
+  const char* typeName() const override { return "status"; }
+  void encodeTextFields() override { putTextInt("value", code_); }
+  void decodeTextFields() override { getTextInt("value", code_); }
 
   int code() const { return code_; }
   void setCode(int code) { code_ = code; }

@@ -98,3 +98,64 @@ TEST(ZxStatus, OneTestPerCode) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string bytesOf(const char* p, int n) { return std::string(p, static_cast<size_t>(n)); }
+
+// The binary form: version word 1, then the code as int field 1.
+TEST(ZxStatusEncoding, BinaryGoldenBytesAndPrefixes) {
+  const unsigned char golden[] = {0x00, 0x00, 0x00, 0x01, 0x00, 0x01, 0x00, 0x01, 0x00, 0x00, 0x01, 0x50};
+  const std::string expected(reinterpret_cast<const char*>(golden), sizeof golden);
+  ZxStatus running(336);
+  EXPECT_EQ(running.typeId(), 2);
+  EXPECT_STREQ(running.typeName(), "status");
+  ASSERT_EQ(running.pack(), 12);
+  EXPECT_EQ(bytesOf(running.buffer(), running.used()), expected);
+
+  ZxStatus negative(-1);
+  negative.pack();
+  EXPECT_EQ(bytesOf(negative.buffer(), negative.used()), std::string("\0\0\0\1\0\1\0\1\xFF\xFF\xFF\xFF", 12));
+
+  ZxStatus back(16);
+  EXPECT_EQ(back.unpack(golden, sizeof golden), 0);
+  EXPECT_EQ(back.code(), 336);
+
+  // Every truncated prefix: the header results, then a damaged field that
+  // leaves the code as it was.
+  for (int n = 0; n < static_cast<int>(sizeof golden); ++n) {
+    ZxStatus s(16);
+    int expectedResult = n < 4 ? 1 : (n == 4 ? 2 : 0);
+    EXPECT_EQ(s.unpack(golden, n), expectedResult) << n;
+    EXPECT_EQ(s.code(), 16) << n;
+  }
+
+  // An unknown string field before the code is skipped; a field of the
+  // wrong type under id 1 is not taken as the code.
+  const unsigned char extra[] = {0, 0, 0, 1, 0, 9, 0, 3, 0, 0, 0, 2, 'h', 'i', 0, 1, 0, 1, 0, 0, 1, 0x30};
+  ZxStatus s;
+  EXPECT_EQ(s.unpack(extra, sizeof extra), 0);
+  EXPECT_EQ(s.code(), 304);
+  const unsigned char wrongType[] = {0, 0, 0, 1, 0, 1, 0, 6, 1};
+  EXPECT_EQ(s.unpack(wrongType, sizeof wrongType), 0);
+  EXPECT_EQ(s.code(), 304);
+}
+
+TEST(ZxStatusEncoding, TextForm) {
+  ZxStatus waiting(323);
+  EXPECT_STREQ(waiting.toText(),
+               "<version>1</version>\n<object type = 'status'>\n\t<value>323</value>\n</object>");
+
+  std::string wrapped = std::string("<pack>\n") + waiting.toText() + "\n</pack>";
+  ZxStatus back;
+  EXPECT_EQ(back.fromText(wrapped.c_str(), static_cast<int>(wrapped.size())), 0);
+  EXPECT_EQ(back.code(), 323);
+
+  // A text without the element leaves the code in place.
+  std::string noValue = "<pack>\n<version>1</version>\n<object type = 'status'>\n</object>\n</pack>";
+  ZxStatus kept(48);
+  EXPECT_EQ(kept.fromText(noValue.c_str(), static_cast<int>(noValue.size())), 0);
+  EXPECT_EQ(kept.code(), 48);
+}
+
+}  // namespace
