@@ -77,9 +77,11 @@ bool ZxPack::grow(int n, int extra) {
   if (needed + extra <= capacity_) return true;
   long long size = 4 * needed + 16 + extra;
   if (size > INT_MAX) size = INT_MAX;
-  if (needed + extra > size) return false;
-  unsigned char* fresh = new (std::nothrow) unsigned char[size];
-  if (!fresh) return false;
+  unsigned char* fresh = needed + extra <= size ? new (std::nothrow) unsigned char[size] : nullptr;
+  if (!fresh) {
+    encodeFailed_ = true;  // the form would be incomplete: pack() and toText() say so
+    return false;
+  }
   if (used_ > 0) std::memcpy(fresh, buffer_, static_cast<size_t>(used_));
   delete[] buffer_;
   buffer_ = fresh;
@@ -113,6 +115,7 @@ void ZxPack::lendBufferTo(ZxPack& child) {
   child.buffer_ = buffer_;
   child.used_ = used_;
   child.capacity_ = capacity_;
+  child.encodeFailed_ = encodeFailed_;
   buffer_ = nullptr;
   used_ = 0;
   capacity_ = 0;
@@ -122,6 +125,7 @@ void ZxPack::takeBufferBack(ZxPack& child) {
   buffer_ = child.buffer_;
   used_ = child.used_;
   capacity_ = child.capacity_;
+  encodeFailed_ = child.encodeFailed_;
   child.buffer_ = nullptr;
   child.used_ = 0;
   child.capacity_ = 0;
@@ -183,11 +187,13 @@ void ZxPack::putObject(int id, ZxPack& object) {
 
 int ZxPack::pack() {
   used_ = 0;
+  encodeFailed_ = false;
   unsigned char version[4];
   zxcoding::putBE32(version, kVersion);
   appendBytes(version, 4);
   if (used_ != 4) return 0;
   encodeFields();
+  if (encodeFailed_) used_ = 0;
   return used_;
 }
 
@@ -335,8 +341,10 @@ void ZxPack::writeText(int depth, bool trailingNewline) {
 
 const char* ZxPack::toText() {
   used_ = 0;
+  encodeFailed_ = false;
   appendText("<version>1</version>\n", 21);
   writeText(0, false);
+  if (encodeFailed_) used_ = 0;
   if (!buffer_ && !reserve(0, 4)) return "";
   buffer_[used_] = 0;
   return reinterpret_cast<const char*>(buffer_);

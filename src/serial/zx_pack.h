@@ -74,13 +74,14 @@ class ZxPack : public ZxBase {
   virtual void encodeTextFields() = 0;
   virtual void decodeTextFields() = 0;
 
-  // Binary form: version word and fields; returns used() (0 only when out
-  // of memory). The bytes are at buffer().
+  // Binary form: version word and fields; returns used(), or 0 (and
+  // used() 0) when memory ran out. The bytes are at buffer().
   int pack();
   // Reads the binary form; returns kOk, kTooShort, kNoFields or kBadVersion.
   int unpack(const void* bytes, int n);
 
-  // Text form, NUL-terminated (never null); used() is its length.
+  // Text form, NUL-terminated (never null); used() is its length, 0 when
+  // memory ran out.
   const char* toText();
   // Reads a text form with a single root element; returns kOk,
   // kNoVersion, kBadVersion, kNotWellFormed or kNoParser.
@@ -212,6 +213,7 @@ class ZxPack : public ZxBase {
   int fieldType_ = 0;
   bool fieldTaken_ = false;
   int depth_ = 0;
+  bool encodeFailed_ = false;  // an append ran out of memory during this encoding
 };
 
 // The hottest writers and readers, inline.
