@@ -156,6 +156,10 @@ void ZxPack::putBool(int id, bool value) {
 
 void ZxPack::putString(int id, const ZxString& value) {
   int n = value.length();
+  if (n > INT_MAX - 16) {
+    encodeFailed_ = true;  // no form can hold it
+    return;
+  }
   if (!reserve(8 + n, 0)) return;
   header(buffer_ + used_, id, kTypeString);
   zxcoding::putBE32(buffer_ + used_ + 4, static_cast<uint32_t>(n));
