@@ -114,7 +114,9 @@ class ZxList : public ZxBaseList<T>, public ZxPack {
 
  protected:
   // A fresh item for decoding; instances may override it.
-  virtual T* newItem() const { return new (std::nothrow) T(); }
+  // Default-initialised: records initialise their own members, and this
+  // skips zero-filling the whole object first.
+  virtual T* newItem() const { return new (std::nothrow) T; }
 
  private:
   // Grows the slot array to hold `n` more items; nothing on failure.

@@ -213,22 +213,6 @@ int ZxPack::unpack(const void* bytes, int n) {
 
 // ---- decoding loop -----------------------------------------------------------
 
-void ZxPack::decodeBody(const unsigned char* bytes, int n, int nesting) {
-  readPos_ = bytes;
-  readLeft_ = n;
-  nesting_ = nesting;
-  decodeState_ = 0;
-  while (nextField()) {
-    decodeField();
-    if (!fieldTaken_) skipField();
-  }
-  readPos_ = nullptr;
-  readLeft_ = 0;
-  fieldId_ = 0;
-  fieldType_ = 0;
-  fieldTaken_ = false;
-}
-
 void ZxPack::discardRest() {
   if (readPos_) readPos_ += readLeft_;
   readLeft_ = 0;
@@ -269,18 +253,6 @@ void ZxPack::skipField() {
   discardRest();
 }
 
-bool ZxPack::decodeNested(ZxPack& target, int32_t n) {
-  if (n < 0 || n > readLeft_ || nesting_ >= kMaxNesting || &target == this) {
-    discardRest();
-    return false;
-  }
-  target.decodeBody(readPos_, n, nesting_ + 1);
-  readPos_ += n;
-  readLeft_ -= n;
-  fieldTaken_ = true;
-  return true;
-}
-
 // ---- binary readers ------------------------------------------------------------
 
 void ZxPack::getChar(int id, char& target) {
@@ -299,26 +271,6 @@ void ZxPack::getBool(int id, bool& target) {
   ++readPos_;
   --readLeft_;
   fieldTaken_ = true;
-}
-
-void ZxPack::getString(int id, ZxString& target) {
-  if (fieldTaken_ || fieldId_ != id || fieldType_ != kTypeString) return;
-  int32_t n;
-  if (!takeRawInt(n)) return;
-  if (n < 0 || n > readLeft_) return discardRest();
-  if (n > 0) target.assign(reinterpret_cast<const char*>(readPos_), n);
-  readPos_ += n;
-  readLeft_ -= n;
-  fieldTaken_ = true;
-}
-
-void ZxPack::getObject(int id, ZxPack& target) {
-  if (fieldTaken_ || fieldId_ != id || fieldType_ != kTypeObject) return;
-  int32_t classNumber, n;
-  if (!takeRawInt(classNumber)) return;
-  if (classNumber != target.typeId()) return discardRest();
-  if (!takeRawInt(n)) return;
-  decodeNested(target, n);
 }
 
 // ---- text writers ------------------------------------------------------------------

@@ -255,3 +255,51 @@ inline void ZxPack::getInt(int id, int& target) {
   target = v;
   fieldTaken_ = true;
 }
+
+inline void ZxPack::decodeBody(const unsigned char* bytes, int n, int nesting) {
+  readPos_ = bytes;
+  readLeft_ = n;
+  nesting_ = nesting;
+  decodeState_ = 0;
+  while (nextField()) {
+    decodeField();
+    if (!fieldTaken_) skipField();
+  }
+  readPos_ = nullptr;
+  readLeft_ = 0;
+  fieldId_ = 0;
+  fieldType_ = 0;
+  fieldTaken_ = false;
+}
+
+inline bool ZxPack::decodeNested(ZxPack& target, int32_t n) {
+  if (n < 0 || n > readLeft_ || nesting_ >= kMaxNesting || &target == this) {
+    discardRest();
+    return false;
+  }
+  target.decodeBody(readPos_, n, nesting_ + 1);
+  readPos_ += n;
+  readLeft_ -= n;
+  fieldTaken_ = true;
+  return true;
+}
+
+inline void ZxPack::getObject(int id, ZxPack& target) {
+  if (fieldTaken_ || fieldId_ != id || fieldType_ != kTypeObject) return;
+  int32_t classNumber, n;
+  if (!takeRawInt(classNumber)) return;
+  if (classNumber != target.typeId()) return discardRest();
+  if (!takeRawInt(n)) return;
+  decodeNested(target, n);
+}
+
+inline void ZxPack::getString(int id, ZxString& target) {
+  if (fieldTaken_ || fieldId_ != id || fieldType_ != kTypeString) return;
+  int32_t n;
+  if (!takeRawInt(n)) return;
+  if (n < 0 || n > readLeft_) return discardRest();
+  if (n > 0) target.assign(reinterpret_cast<const char*>(readPos_), n);
+  readPos_ += n;
+  readLeft_ -= n;
+  fieldTaken_ = true;
+}
