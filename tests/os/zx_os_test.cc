@@ -1,0 +1,242 @@
+// Tests of the operating-system layer: base folders, the private temporary
+// folder and its safety checks, path tests with the length rule, whole-file
+// reads, folder listings, the account name and the process environment.
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "config/zx_env_fixture.h"
+#include "os/zx_os_env.h"
+#include "os/zx_os_files.h"
+#include "os/zx_os_paths.h"
+#include "os/zx_os_user.h"
+
+namespace {
+
+using zxtest::ScopedEnv;
+using zxtest::TempDir;
+
+std::string str(const ZxString& s) { return std::string(s.c_str(), s.length()); }
+
+TEST(OsPaths, ConfigFolderIsEtcUnlessOverridden) {
+  ScopedEnv env;
+  ZxString out;
+  env.unset("ZX_CONF_DIR");
+  ASSERT_TRUE(zxos::configFolder(out));
+  EXPECT_EQ(str(out), "/etc");
+  env.set("ZX_CONF_DIR", "");
+  ASSERT_TRUE(zxos::configFolder(out));
+  EXPECT_EQ(str(out), "/etc");
+  env.set("ZX_CONF_DIR", "/srv/zx conf");
+  ASSERT_TRUE(zxos::configFolder(out));
+  EXPECT_EQ(str(out), "/srv/zx conf");
+  // A folder name no file system holds is refused, and `out` stays as it was.
+  env.set("ZX_CONF_DIR", std::string(zxos::kMaxFolderName, 'a'));
+  EXPECT_FALSE(zxos::configFolder(out));
+  EXPECT_EQ(str(out), "/srv/zx conf");
+  EXPECT_STREQ(zxos::defaultInstallDir(), "/opt/kvl/zexa");
+}
+
+TEST(OsPaths, TempFolderFromRuntimeDirMustBePrivate) {
+  TempDir tmp;
+  ScopedEnv env;
+  std::string runtime = tmp.mkdir("run", 0700);
+  ZxString out;
+  env.set("XDG_RUNTIME_DIR", runtime + "/");
+  ASSERT_TRUE(zxos::tempFolder(out));
+  EXPECT_EQ(str(out), runtime);  // the trailing separator is dropped
+
+  struct Case {
+    const char* what;
+    std::string path;
+  };
+  std::string open = tmp.mkdir("open", 0755);
+  chmod(open.c_str(), 0755);
+  std::string link = tmp.file("link");
+  ASSERT_EQ(symlink(runtime.c_str(), link.c_str()), 0);
+  std::string file = tmp.write("plain", "x");
+  const Case cases[] = {
+      {"readable by others", open},
+      {"symbolic link", link},
+      {"not a folder", file},
+      {"missing", tmp.file("missing")},
+  };
+  for (const Case& c : cases) {
+    env.set("XDG_RUNTIME_DIR", c.path);
+    ZxString kept("kept");
+    EXPECT_FALSE(zxos::tempFolder(kept)) << c.what;
+    EXPECT_EQ(str(kept), "kept") << c.what;
+  }
+}
+
+TEST(OsPaths, TempFolderUnderTmpdirIsCreatedPrivate) {
+  TempDir tmp;
+  ScopedEnv env;
+  env.unset("XDG_RUNTIME_DIR").set("TMPDIR", tmp.path() + "/");
+  ZxString out;
+  ASSERT_TRUE(zxos::tempFolder(out));
+  std::string expected = tmp.path() + "/zx-" + std::to_string(geteuid());
+  EXPECT_EQ(str(out), expected);
+  struct stat info;
+  ASSERT_EQ(lstat(expected.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISDIR(info.st_mode));
+  EXPECT_EQ(info.st_mode & 0777, 0700u);
+  // A second call finds the same folder.
+  ZxString again;
+  ASSERT_TRUE(zxos::tempFolder(again));
+  EXPECT_EQ(str(again), expected);
+}
+
+TEST(OsPaths, TempFolderRefusesPlantedEntries) {
+  struct Case {
+    const char* what;
+    int kind;  // 0 link to a private folder, 1 file, 2 folder open to others, 3 foreign owner
+  };
+  const Case cases[] = {{"symbolic link", 0}, {"file", 1}, {"open folder", 2}, {"foreign owner", 3}};
+  for (const Case& c : cases) {
+    TempDir tmp;
+    ScopedEnv env;
+    env.unset("XDG_RUNTIME_DIR").set("TMPDIR", tmp.path());
+    std::string planted = tmp.path() + "/zx-" + std::to_string(geteuid());
+    if (c.kind == 0) {
+      std::string target = tmp.mkdir("target", 0700);
+      ASSERT_EQ(symlink(target.c_str(), planted.c_str()), 0);
+    } else if (c.kind == 1) {
+      tmp.write("zx-" + std::to_string(geteuid()), "");
+    } else if (c.kind == 2) {
+      ASSERT_EQ(mkdir(planted.c_str(), 0700), 0);
+      chmod(planted.c_str(), 0777);
+    } else {
+      if (geteuid() != 0) continue;  // only the superuser can hand a folder to another user
+      ASSERT_EQ(mkdir(planted.c_str(), 0700), 0);
+      ASSERT_EQ(chown(planted.c_str(), 4242, 4242), 0);
+    }
+    ZxString out;
+    EXPECT_FALSE(zxos::tempFolder(out)) << c.what;
+    EXPECT_TRUE(out.isEmpty()) << c.what;
+  }
+}
+
+TEST(OsFiles, PathKindsAndTheLengthRule) {
+  TempDir tmp;
+  std::string file = tmp.write("f", "x");
+  std::string dir = tmp.mkdir("d");
+  std::string fifo = tmp.file("p");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  // Paths of exactly 259 and 260 characters naming a real folder.
+  std::string base = tmp.path() + "/";
+  std::string under = base + std::string(259 - base.size(), 'n');
+  std::string at = base + std::string(260 - base.size(), 'm');
+  ASSERT_LE(base.size(), 200u);
+  ::mkdir(under.c_str(), 0755);
+  ::mkdir(at.c_str(), 0755);
+
+  struct Case {
+    std::string path;
+    zxos::PathKind kind;
+    bool warns;
+  };
+  const Case cases[] = {
+      {file, zxos::PathKind::kFile, false},  {dir, zxos::PathKind::kDirectory, false},
+      {fifo, zxos::PathKind::kOther, false}, {tmp.file("absent"), zxos::PathKind::kAbsent, false},
+      {"", zxos::PathKind::kAbsent, false},  {under, zxos::PathKind::kDirectory, false},
+      {at, zxos::PathKind::kAbsent, true},
+  };
+  for (const Case& c : cases) {
+    testing::internal::CaptureStdout();
+    zxos::PathKind kind = zxos::pathKind(ZxString(c.path.c_str()));
+    std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(kind, c.kind) << c.path;
+    EXPECT_EQ(printed, c.warns ? "WARNING: " + c.path + " exceeds MAX_PATH.\n" : "") << c.path;
+  }
+  EXPECT_TRUE(zxos::isFile(ZxString(file.c_str())));
+  EXPECT_TRUE(zxos::isDirectory(ZxString(dir.c_str())));
+  EXPECT_FALSE(zxos::isDirectory(ZxString(file.c_str())));
+  EXPECT_TRUE(zxos::exists(ZxString(fifo.c_str())));
+}
+
+TEST(OsFiles, ReadFileTakesRegularFilesOnly) {
+  TempDir tmp;
+  std::string data("a\0b\r\nc", 6);
+  std::string file = tmp.write("f", data);
+  std::string empty = tmp.write("e", "");
+  std::string dir = tmp.mkdir("d");
+  std::string fifo = tmp.file("p");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+
+  ZxString out("stale");
+  ASSERT_TRUE(zxos::readFile(ZxString(file.c_str()), out));
+  EXPECT_EQ(str(out), data);  // bytes kept as they are, NUL and CR included
+  ASSERT_TRUE(zxos::readFile(ZxString(empty.c_str()), out));
+  EXPECT_TRUE(out.isEmpty());
+  const std::string refused[] = {dir, fifo, tmp.file("missing"), ""};
+  for (const std::string& path : refused) {
+    out = "stale";
+    EXPECT_FALSE(zxos::readFile(ZxString(path.c_str()), out)) << path;  // a FIFO must not block
+    EXPECT_TRUE(out.isEmpty()) << path;
+  }
+}
+
+TEST(OsFiles, WriteFileReplacesContentAndListingSkipsDots) {
+  TempDir tmp;
+  ZxString path(tmp.file("w").c_str());
+  ASSERT_TRUE(zxos::writeFile(path, "first text"));
+  ASSERT_TRUE(zxos::writeFile(path, "second"));
+  ZxString back;
+  ASSERT_TRUE(zxos::readFile(path, back));
+  EXPECT_EQ(str(back), "second");
+  EXPECT_FALSE(zxos::writeFile(ZxString(tmp.file("no/such/dir").c_str()), "x"));
+
+  tmp.mkdir(".svn");
+  tmp.mkdir("maya");
+  ZxStringList names;
+  ASSERT_TRUE(zxos::listDirectory(ZxString(tmp.path().c_str()), names));
+  names.sort();
+  EXPECT_EQ(str(names.join(",")), ".svn,maya,w");
+  ZxStringList none;
+  EXPECT_FALSE(zxos::listDirectory(ZxString(tmp.file("missing").c_str()), none));
+  EXPECT_EQ(none.count(), 0);
+}
+
+TEST(OsUser, NameAndIdComeFromTheProcessAccount) {
+  ZxString name;
+  struct passwd* pw = getpwuid(geteuid());
+  if (!pw) GTEST_SKIP() << "no password entry for this account";
+  ASSERT_TRUE(zxos::userName(name));
+  EXPECT_EQ(str(name), pw->pw_name);
+  EXPECT_EQ(str(zxos::userIdText()), std::to_string(geteuid()));
+  ZxString domain("kept");
+  EXPECT_FALSE(zxos::logonDomain(domain));
+  EXPECT_EQ(str(domain), "kept");
+}
+
+TEST(OsEnv, BlockWorkingFolderAndLookup) {
+  ScopedEnv env;
+  env.set("ZX_OS_TEST_VAR", "a=b c").unset("ZX_OS_TEST_UNSET");
+  ZxStringList block;
+  zxos::environmentBlock(block);
+  bool found = false;
+  for (int i = 0; i < block.count(); ++i)
+    if (str(*block.get(i)) == "ZX_OS_TEST_VAR=a=b c") found = true;
+  EXPECT_TRUE(found);
+  EXPECT_EQ(str(zxos::getEnv("ZX_OS_TEST_VAR")), "a=b c");
+  EXPECT_TRUE(zxos::getEnv("ZX_OS_TEST_UNSET").isEmpty());
+  EXPECT_TRUE(zxos::getEnv(nullptr).isEmpty());
+
+  char cwd[4096];
+  ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+  ZxString here;
+  ASSERT_TRUE(zxos::currentDirectory(here));
+  EXPECT_EQ(str(here), cwd);
+
+  ZxStringList drives, targets;
+  zxos::driveMounts(drives, targets);
+  EXPECT_EQ(drives.count(), 0);
+}
+
+}  // namespace
