@@ -101,6 +101,12 @@ struct ParsedArgs {
 template <size_t N>
 bool parseArgs(Interpreter& in, const char* command, const FlagSpec (&specs)[N], std::vector<Value>& args,
                ParsedArgs& out) {
+  // In query mode the flags name what is asked for and take no value.
+  bool query = false;
+  for (const Value& v : args) {
+    std::string word = asText(v);
+    if (word == "-q" || word == "-query") query = true;
+  }
   for (size_t i = 0; i < args.size(); ++i) {
     std::string word = asText(args[i]);
     bool isFlag =
@@ -115,7 +121,7 @@ bool parseArgs(Interpreter& in, const char* command, const FlagSpec (&specs)[N],
       if (flag == s.longName || flag == s.shortName) spec = &s;
     if (!spec) return in.reportError(std::string(command) + ": Invalid flag '" + word + "'");
     std::string value;
-    if (spec->takesValue) {
+    if (spec->takesValue && !query) {
       if (i + 1 >= args.size())
         return in.reportError(std::string(command) + ": Flag '" + word + "' needs a value.");
       value = asText(args[++i]);
