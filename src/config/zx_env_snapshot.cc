@@ -1,0 +1,30 @@
+// ZxEnvSnapshot: splitting environment entries at their first "=".
+#include "config/zx_env_snapshot.h"
+
+#include "os/zx_os_env.h"
+
+ZxEnvSnapshot::ZxEnvSnapshot() {
+  ZxStringList entries;
+  zxos::environmentBlock(entries);
+  split(entries);
+}
+
+ZxEnvSnapshot::ZxEnvSnapshot(const ZxStringList& entries) { split(entries); }
+
+void ZxEnvSnapshot::split(const ZxStringList& entries) {
+  for (int i = 0; i < entries.count(); ++i) {
+    const ZxString& entry = *entries.get(i);
+    const char* p = entry.c_str();
+    int n = entry.length();
+    int eq = 0;
+    while (eq < n && p[eq] != '=') ++eq;
+    names_.add(ZxString(p, eq));
+    values_.add(eq < n ? ZxString(p + eq + 1, n - eq - 1) : ZxString());
+  }
+}
+
+const ZxString& ZxEnvSnapshot::get(const ZxString& name) const {
+  for (int i = 0; i < names_.count(); ++i)
+    if (*names_.get(i) == name) return *values_.get(i);
+  return empty_;
+}
