@@ -3,8 +3,7 @@
 // the listing of the installed types.
 #include "config/zx_job_type.h"
 
-#include <new>
-
+#include "config/zx_config.h"
 #include "config/zx_paths.h"
 #include "model/zx_string_hash.h"
 #include "os/zx_os_env.h"
@@ -40,16 +39,10 @@ void forEachFolder(const ZxString& searchPath, F&& f) {
   }
 }
 
-// The worker_template_path setting as a fresh configuration read gives it:
-// the environment's and the file's installation directory are offered first,
-// since the setting's default is built on it.
-ZxString workerTemplatePath() {
-  offerInstallDir(zxos::getEnv("ZX_DIR"), kInstallDirFromEnvironment);
-  ZxConfigFile conf(defaultString(ZxSetting::kConfigFile));
-  offerInstallDir(conf.get("zx_directory"), kInstallDirFromFile);
-  const ZxString& value = conf.get("worker_template_path");
-  return value.isEmpty() ? defaultString(ZxSetting::kJobTypeSearchPath) : value;
-}
+// The worker_template_path setting of a fresh configuration. Reading it also
+// offers the configured installation directory, on which the installation's
+// job type folders are built, so it is read before them.
+ZxString workerTemplatePath() { return ZxConfig().workerTemplatePath(); }
 
 }  // namespace
 

@@ -88,6 +88,18 @@ TEST_F(FarmMenu, SourcesTheConfiguredScriptOnlyWhenItIsAFile) {
   }
 }
 
+TEST_F(FarmMenu, TooLongScriptPathIsNotSourced) {
+  std::string dir = tmp_.mkdir(std::string(250, 'd'));
+  std::string script = dir + "/menu.mel";
+  ASSERT_GE(script.size(), 260u);
+  tmp_.write(std::string(250, 'd') + "/menu.mel", "// menu\n");
+  addMaya("maya_menu = " + script + "\n");
+  testing::internal::CaptureStdout();
+  setUpMenu();
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "WARNING: " + script + " exceeds MAX_PATH.\n");
+  EXPECT_TRUE(host_.sourced.empty());
+}
+
 TEST_F(FarmMenu, NoJobTypesSourcesNothing) {
   setUpMenu();
   EXPECT_TRUE(host_.sourced.empty());
