@@ -65,19 +65,19 @@ UiItem* findItem(const std::string& name) {
 
 // The flags of one command: long and short spelling, and whether a value
 // follows.
-struct FlagSpec {
+struct FlagRule {
   const char* longName;
   const char* shortName;
   bool takesValue;
 };
 
-const FlagSpec kMenuFlags[] = {
+const FlagRule kMenuFlags[] = {
     {"label", "l", true},       {"parent", "p", true},
     {"tearOff", "to", true},    {"exists", "ex", false},
     {"query", "q", false},      {"edit", "e", false},
     {"itemArray", "ia", false}, {"allowOptionBoxes", "aob", true},
 };
-const FlagSpec kMenuItemFlags[] = {
+const FlagRule kMenuItemFlags[] = {
     {"label", "l", true},    {"command", "c", true},  {"annotation", "ann", true}, {"divider", "d", true},
     {"subMenu", "sm", true}, {"tearOff", "to", true}, {"enable", "en", true},      {"parent", "p", true},
     {"exists", "ex", false}, {"query", "q", false},   {"optionBox", "ob", true},   {"checkBox", "cb", true},
@@ -99,7 +99,7 @@ struct ParsedArgs {
 };
 
 template <size_t N>
-bool parseArgs(Interpreter& in, const char* command, const FlagSpec (&specs)[N], std::vector<Value>& args,
+bool parseArgs(Interpreter& in, const char* command, const FlagRule (&rules)[N], std::vector<Value>& args,
                ParsedArgs& out) {
   // In query mode the flags name what is asked for and take no value.
   bool query = false;
@@ -116,17 +116,17 @@ bool parseArgs(Interpreter& in, const char* command, const FlagSpec (&specs)[N],
       continue;
     }
     std::string flag = word.substr(1);
-    const FlagSpec* spec = nullptr;
-    for (const FlagSpec& s : specs)
-      if (flag == s.longName || flag == s.shortName) spec = &s;
-    if (!spec) return in.reportError(std::string(command) + ": Invalid flag '" + word + "'");
+    const FlagRule* rule = nullptr;
+    for (const FlagRule& s : rules)
+      if (flag == s.longName || flag == s.shortName) rule = &s;
+    if (!rule) return in.reportError(std::string(command) + ": Invalid flag '" + word + "'");
     std::string value;
-    if (spec->takesValue && !query) {
+    if (rule->takesValue && !query) {
       if (i + 1 >= args.size())
         return in.reportError(std::string(command) + ": Flag '" + word + "' needs a value.");
       value = asText(args[++i]);
     }
-    out.flags.emplace_back(spec->longName, value);
+    out.flags.emplace_back(rule->longName, value);
   }
   return true;
 }
