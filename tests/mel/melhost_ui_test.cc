@@ -64,7 +64,8 @@ TEST(MelhostUi, RunningAnItemRunsItsCommand) {
   MelRun r = runMelhost({"-c",
                          "global proc clicked() { print \"clicked\\n\"; deleteUI -menu m; } "
                          "menu m; menuItem -command \"clicked\" a; zxhost_ui -run a; zxhost_ui -run a"});
-  EXPECT_EQ(r.out, "// Result: m //\n// Result: a //\nclicked\n");  // the first click deletes the menu with the item
+  // The first click deletes the menu with its item.
+  EXPECT_EQ(r.out, "// Result: m //\n// Result: a //\nclicked\n");
   EXPECT_NE(r.err.find("Object 'a' not found"), std::string::npos) << r.err;
   EXPECT_EQ(r.status, 1);
 }
