@@ -338,6 +338,10 @@ ZxString bindValue(const ZxString& value, const ZxString& sectionName) {
 
 // ---- Parser ---------------------------------------------------------------------
 
+// Header and parent names are cut to this many bytes in warnings, so that a
+// huge header with many missing parents cannot print its text once per parent.
+constexpr int kMaxWarningText = 256;
+
 class ZxConfigTree::Parser {
  public:
   Parser(ZxConfigTree& tree, const ZxString& text) : tree_(tree), tokens_(text.c_str(), text.length()) {}
@@ -385,11 +389,12 @@ class ZxConfigTree::Parser {
     useLocalhost_ = false;
     long long estimate = estimateNames(text, kMaxSections);
     if (estimate > kMaxSections) {
-      std::fprintf(stderr, "WARNING: %s names more than %d sections... skipping.\n", text.c_str(),
-                   kMaxSections);
+      std::fprintf(stderr, "WARNING: %.*s names more than %d sections... skipping.\n", kMaxWarningText,
+                   text.c_str(), kMaxSections);
     } else {
       if (headerNames_ + estimate > kMaxHeaderNames) {
-        std::fprintf(stderr, "WARNING: %s: too many section headers... stopping.\n", text.c_str());
+        std::fprintf(stderr, "WARNING: %.*s: too many section headers... stopping.\n", kMaxWarningText,
+                     text.c_str());
         return false;
       }
       ZxStringList names;
@@ -401,8 +406,8 @@ class ZxConfigTree::Parser {
         if (names.get(i)->isEmpty()) continue;  // "[a,,b]": no section without a name
         ZxConfigFile* section = tree_.obtain(*names.get(i));
         if (!section) {
-          std::fprintf(stderr, "WARNING: %s names more than %d sections... skipping.\n", text.c_str(),
-                       kMaxSections);
+          std::fprintf(stderr, "WARNING: %.*s: the file already holds %d sections... skipping.\n",
+                       kMaxWarningText, text.c_str(), kMaxSections);
           current_.clear();
           break;
         }
@@ -433,8 +438,8 @@ class ZxConfigTree::Parser {
   bool inherit(const ZxString& header, const ZxString& parentName) {
     ZxConfigFile* parent = tree_.section(parentName);
     if (!parent) {
-      std::fprintf(stderr, "WARNING: %s missing parent %s... skipping.\n", header.c_str(),
-                   parentName.c_str());
+      std::fprintf(stderr, "WARNING: %.*s missing parent %.*s... skipping.\n", kMaxWarningText,
+                   header.c_str(), kMaxWarningText, parentName.c_str());
       return true;
     }
     ZxStringList keys;
