@@ -75,6 +75,8 @@ TEST(MelInterpreter, ScriptsPrintWhatMelWould) {
        "print 12.5; print \" \"; print -3; print \" \"; print -user; print \" \"; "
        "print abc/def.mel; print \" \"; print 0x10;",
        "12.5 -3 -user abc/def.mel 16"},
+      {"integer words too large for an int stay text in command syntax", "print 12345678901234;",
+       "12345678901234"},
       {"floats print as %g", "print (0.5 + 1); print \" \"; print (1.0 * 3);", "1.5 3"},
       {"exists", R"(global proc mine() {} print (exists("mine") + exists("print") + exists("nothere"));)",
        "2"},
@@ -120,6 +122,7 @@ TEST(MelInterpreter, ErrorsStopTheScriptWithTheirStatus) {
       {"integer INT_MIN / -1 does not trap", "int $m = -2147483647 - 1; print ($m / -1); print (1 % 0);", 1,
        "Division by zero.", "-2147483648"},
       {"array index too large", "string $a[]; $a[100000000] = \"x\";", 1, "is too large", ""},
+      {"runaway string doubling", "string $s = \"x\"; while (1) $s += $s;", 1, "String too long", ""},
       {"negative index", "string $a[]; $a[-1] = \"x\";", 1, "out of range", ""},
       {"array into a scalar", "string $s = {\"a\"};", 1,
        "Cannot convert data of type string[] to type string.", ""},
@@ -162,7 +165,8 @@ TEST(MelInterpreter, DeepNestingIsASyntaxErrorNotACrash) {
 
 TEST(MelInterpreter, SourceFindsFilesAndReportsTheirSyntaxErrors) {
   TempDir dir;
-  dir.write("lib.mel", "global proc string fromLib() { return \"lib\"; }\nprint \"sourced \";\n");
+  // (Written with a byte order mark, as some editors do.)
+  dir.write("lib.mel", "\xEF\xBB\xBFglobal proc string fromLib() { return \"lib\"; }\nprint \"sourced \";\n");
   dir.write("bad.mel", "print 1;\n  print (;\n");
   // The main script sources lib.mel relative to its own directory, although
   // the current directory is elsewhere.
@@ -179,6 +183,10 @@ TEST(MelInterpreter, SourceFindsFilesAndReportsTheirSyntaxErrors) {
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.err.find(dir.path() + "/bad.mel:2:10: syntax error"), std::string::npos) << r.err;
   EXPECT_EQ(r.out, "");
+
+  // A caught syntax error does not make a later runtime error a syntax error.
+  r = runMelhost({"-c", "if (catch(`source \"" + dir.path() + "/bad.mel\"`)) nosuch;"});
+  EXPECT_EQ(r.status, 1) << r.err;
 
   r = runMelhost({"-c", "source \"no_such_file.mel\";"});
   EXPECT_EQ(r.status, 1);

@@ -40,6 +40,10 @@ struct MelRun {
   }
 };
 
+inline bool endsWith(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
 // Runs ZX_MELHOST_PATH with `args`; standard input is /dev/null. The child
 // is killed after `timeoutSeconds` (sanitizer builds are slow, hence the
 // generous default).

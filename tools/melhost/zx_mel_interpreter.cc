@@ -24,10 +24,13 @@ constexpr size_t kMaxFrames = 1000;
 // frames. The interpreter thread's stack (see main.cc) holds this many
 // levels with a wide margin.
 constexpr int kMaxNesting = 20000;
-// Largest array index a script may write. Far more elements than any
-// submission script holds; a larger write is a bug that would otherwise
-// exhaust memory.
-constexpr long long kMaxArrayIndex = 1 << 24;
+// Largest array index a script may write (4M elements, some hundreds of
+// megabytes at most). Far more elements than any submission script holds; a larger write is a bug that would
+// otherwise exhaust memory.
+constexpr long long kMaxArrayIndex = 1 << 22;
+// Longest string a concatenation may build. Far beyond any text a script
+// builds; it stops runaway doubling before memory runs out.
+constexpr size_t kMaxStringBytes = 64u * 1024 * 1024;
 // Largest MEL file `source` reads. Hand-written scripts are far smaller.
 constexpr long kMaxScriptBytes = 16L * 1024 * 1024;
 
@@ -643,7 +646,10 @@ bool Interpreter::evalBinary(const std::string& op, const Value& a, const Value&
     return true;
   }
   if (op == "+" && anyString) {
-    out = Value::ofString(asText(a) + asText(b));
+    std::string left = asText(a), right = asText(b);
+    if (left.size() + right.size() > kMaxStringBytes)
+      return reportError("String too long: more than 64 MiB.");
+    out = Value::ofString(left + right);
     return true;
   }
   if (anyString) {
@@ -776,10 +782,12 @@ bool Interpreter::evalCall(const Expr& e, Value& out) {
   // the failure does not stop the script. catchQuiet also hides its errors.
   if ((name == "catch" || name == "catchQuiet") && e.kids.size() == 1) {
     bool quiet = name == "catchQuiet";
+    int savedSeverity = severity_;
     if (quiet) ++suppress_;
     Value ignored;
     bool ok = eval(*e.kids[0], ignored);
     if (quiet) --suppress_;
+    severity_ = savedSeverity;  // a caught error does not decide the exit status
     out = Value::ofInt(ok ? 0 : 1);
     return true;
   }

@@ -29,6 +29,8 @@ class Lexer {
 
   bool run() {
     bool space = true;
+    // A UTF-8 byte order mark, as some editors write, is not part of the script.
+    if (s_.compare(0, 3, "\xEF\xBB\xBF") == 0) pos_ = lineStart_ = 3;
     while (true) {
       if (!skipSpace(space)) return false;
       if (pos_ >= s_.size()) break;
@@ -205,7 +207,15 @@ class Lexer {
       }
     }
     t.text = s_.substr(start, pos_ - start);
-    if (!parseIntWord(t.text, t.number)) return fail(t.line, t.column, "integer literal out of range");
+    if (!parseIntWord(t.text, t.number)) {
+      // Too large for an int: a decimal literal becomes a float, a hex one
+      // has no sensible value.
+      if (t.text.size() > 1 && (t.text[1] == 'x' || t.text[1] == 'X'))
+        return fail(t.line, t.column, "integer literal out of range");
+      t.kind = TokenKind::kFloat;
+      parseFloatWord(t.text, t.real);
+      return true;
+    }
     t.kind = TokenKind::kInt;
     return true;
   }
@@ -250,6 +260,20 @@ bool parseIntWord(const std::string& word, long long& value) {
     if (v > kMaxIntLiteral) return false;
   }
   value = negative ? -static_cast<long long>(v) : static_cast<long long>(v);
+  return true;
+}
+
+bool looksInteger(const std::string& word) {
+  size_t i = 0;
+  if (i < word.size() && (word[i] == '-' || word[i] == '+')) ++i;
+  if (i >= word.size()) return false;
+  if (word.size() - i > 2 && word[i] == '0' && (word[i + 1] == 'x' || word[i + 1] == 'X')) {
+    for (i += 2; i < word.size(); ++i)
+      if (!isHexDigit(word[i])) return false;
+    return true;
+  }
+  for (; i < word.size(); ++i)
+    if (!isDigit(word[i])) return false;
   return true;
 }
 

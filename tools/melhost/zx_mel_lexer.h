@@ -50,5 +50,7 @@ bool tokenize(const std::string& text, std::vector<Token>& out, SyntaxError& err
 // 0x hexadecimal) or a whole float literal; the value goes to `value`.
 bool parseIntWord(const std::string& word, long long& value);
 bool parseFloatWord(const std::string& word, double& value);
+// True when `word` has the shape of an integer literal, whatever its size.
+bool looksInteger(const std::string& word);
 
 }  // namespace mel

@@ -440,7 +440,9 @@ class Parser {
     if (parseIntWord(word, n)) {
       out = newExpr(Expr::Kind::kInt, a);
       out->number = n;
-    } else if (parseFloatWord(word, f)) {
+    } else if (!looksInteger(word) && parseFloatWord(word, f)) {
+      // (An integer word too large for an int stays text: it is usually an
+      // identifier, which a float would garble.)
       out = newExpr(Expr::Kind::kFloat, a);
       out->real = f;
     } else {
