@@ -29,15 +29,15 @@
 #include "util/zx_string.h"
 
 template <class D, class M>
-struct ZxField {
+struct ZxFieldRow {
   int id;
   const char* name;
   M D::*member;
 };
 
 template <class D, class M>
-constexpr ZxField<D, M> zxField(int id, const char* name, M D::*member) {
-  return ZxField<D, M>{id, name, member};
+constexpr ZxFieldRow<D, M> zxField(int id, const char* name, M D::*member) {
+  return ZxFieldRow<D, M>{id, name, member};
 }
 
 namespace zxfields {
