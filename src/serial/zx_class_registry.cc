@@ -22,6 +22,7 @@
 #include "model/zx_string_hash.h"
 #include "model/zx_time.h"
 #include "model/zx_work_id.h"
+#include "serial/zx_class_registry_parts.h"
 #include "util/zx_log.h"
 #include "util/zx_string_list.h"
 
@@ -41,14 +42,14 @@ struct Entry {
 
 // Sorted by class number.
 constexpr Entry kEntries[] = {
-    // TODO(lead): register job (1) when it lands
-    // TODO(lead): register subjob (4) when it lands
-    // TODO(lead): register job_list (5) when it lands
+    {1, zxregistry::makeJob},
+    {4, zxregistry::makeSubjob},
+    {5, zxregistry::makeJobList},
     {9, makeServerRecord},  // host
-    // TODO(lead): register resource_list (11) when it lands
+    {11, zxregistry::makeResourceList},
     {12, makeServerRecord},  // host_list
-    // TODO(lead): register work (14) when it lands
-    // TODO(lead): register work_list (15) when it lands
+    {14, zxregistry::makeWork},
+    {15, zxregistry::makeWorkList},
     {16, make<ZxEvent>},
     {17, make<ZxEventList>},
     {18, make<ZxJobIdList>},
@@ -57,9 +58,9 @@ constexpr Entry kEntries[] = {
     {24, make<ZxQuery>},
     {25, makeServerRecord},  // assignment
     {26, makeServerRecord},  // assignment_list
-    // TODO(lead): register reservation_list (28) when it lands
+    {28, zxregistry::makeReservationList},
     {30, make<ZxCommand>},
-    // TODO(lead): register status_tally (32) when it lands
+    {32, zxregistry::makeStatusTally},
     {33, make<ZxTime>},
     {34, makeServerRecord},  // history
     {35, makeServerRecord},  // history_list
@@ -82,7 +83,7 @@ constexpr Entry kEntries[] = {
     // TODO(lead): register domain (62) when it lands
     {63, make<ZxHostName>},
     {64, make<ZxHostNameList>},
-    // TODO(lead): register resource_hash (67) when it lands
+    {67, zxregistry::makeResourceHash},
     {69, make<ZxBumpCommand>},
     {91, makeServerRecord},   // property_list
     {92, makeServerRecord},   // property_hash
@@ -92,15 +93,15 @@ constexpr Entry kEntries[] = {
     {96, makeServerRecord},   // access_list
     {105, makeServerRecord},  // file
     {119, makeServerRecord},  // file_list
-    // TODO(lead): register variable (120) when it lands
-    // TODO(lead): register variable_list (121) when it lands
+    {120, zxregistry::makeVariable},
+    {121, zxregistry::makeVariableList},
     {130, makeServerRecord},  // variable_id
     {132, makeServerRecord},  // operation_id_list
     {133, makeServerRecord},  // post
     {134, makeServerRecord},  // post_list
     {152, makeServerRecord},  // subscription
     {153, makeServerRecord},  // subscription_list
-    // TODO(lead): register macaddress (155) when it lands
+    {155, zxregistry::makeMacAddress},
     {169, makeServerRecord},  // order
     {170, makeServerRecord},  // intro
     {171, makeServerRecord},  // sync
