@@ -215,6 +215,30 @@ TEST(ZxMessage, JobListOfTwoFullJobsRoundTrips) {
   EXPECT_EQ(back.version(), 530);
 }
 
+TEST(ZxMessage, CorruptedBytesDecodeSafely) {
+  // Every byte of a message holding an error record (a macro and a hash
+  // nested in it), replaced in turn by values that make counts negative,
+  // huge or zero, class numbers unknown and type codes invalid.
+  ZxErr* err = new ZxErr(37);
+  err->setValue("ERROR", "refused");
+  err->setValue("HOST", "render01");
+  ZxMessage m(4);
+  m.setUser("ann");
+  m.setContent(err);
+  const std::string bytes = packed(m);
+  const unsigned char replacements[] = {0x00, 0x05, 0x7F, 0x80, 0xFF};
+  for (size_t i = 4; i < bytes.size(); ++i) {
+    for (unsigned char r : replacements) {
+      std::string bad = bytes;
+      if (static_cast<unsigned char>(bad[i]) == r) continue;
+      bad[i] = static_cast<char>(r);
+      ZxMessage back;
+      EXPECT_EQ(back.unpack(bad.data(), static_cast<int>(bad.size())), ZxPack::kOk);
+      if (back.content()) back.pack();  // whatever was read encodes again
+    }
+  }
+}
+
 TEST(ZxMessage, EveryRegisteredClassRoundTripsAsContent) {
   for (int n : registeredClassNumbers()) {
     SCOPED_TRACE(n);
