@@ -20,6 +20,7 @@
 // adds no state of its own.
 #pragma once
 
+#include <cstddef>
 #include <tuple>
 #include <type_traits>
 #include <utility>
@@ -112,15 +113,14 @@ class ZxRecord : public ZxPack {
   void encodeFields() override {
     each([this](int id, const char*, auto& value) { putValue(id, value); });
   }
-  // Offers the current field to the one row with its id (ids are unique
-  // within a record); that reader checks the type code.
+  // Hands the current field to the reader of the row with its id (one
+  // table look-up per field); that reader checks the type code. Ids that no
+  // row has are left for the caller to skip.
   void decodeField() override {
+    static_assert(idsFit(), "field ids must be unique and below kMaxFieldIds");
+    static const Readers readers = makeReaders(std::make_index_sequence<kRows>());
     const int current = fieldId();
-    std::apply(
-        [&](const auto&... row) {
-          (void)((row.id == current && (getValue(row.id, self().*(row.member)), true)) || ...);
-        },
-        D::fields());
+    if (current >= 0 && current < kMaxFieldIds && readers.at[current]) readers.at[current](*this);
   }
   void encodeTextFields() override {
     each([this](int, const char* name, auto& value) { putTextValue(name, value); });
@@ -151,6 +151,39 @@ class ZxRecord : public ZxPack {
   ZxRecord& operator=(const ZxRecord&) = default;
 
  private:
+  // Field ids of a record stay below this (the job's highest is 63); the
+  // readers' table has one slot per possible id.
+  static constexpr int kMaxFieldIds = 128;
+  static constexpr size_t kRows = std::tuple_size<decltype(D::fields())>::value;
+  using Reader = void (*)(ZxRecord&);
+  struct Readers {
+    Reader at[kMaxFieldIds];
+  };
+
+  static constexpr bool idsFit() {
+    bool seen[kMaxFieldIds] = {};
+    bool fit = true;
+    std::apply(
+        [&](const auto&... row) {
+          ((fit = fit && row.id >= 0 && row.id < kMaxFieldIds && !seen[row.id],
+            fit ? (seen[row.id] = true) : false),
+           ...);
+        },
+        D::fields());
+    return fit;
+  }
+  template <size_t I>
+  static void readRow(ZxRecord& record) {
+    constexpr auto row = std::get<I>(D::fields());
+    record.getValue(row.id, record.self().*(row.member));
+  }
+  template <size_t... I>
+  static Readers makeReaders(std::index_sequence<I...>) {
+    Readers r{};
+    ((r.at[std::get<I>(D::fields()).id] = &readRow<I>), ...);
+    return r;
+  }
+
   D& self() { return static_cast<D&>(*this); }
   const D& self() const { return static_cast<const D&>(*this); }
   template <class F>
