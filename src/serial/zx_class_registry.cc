@@ -18,6 +18,7 @@
 #include "model/zx_job_id.h"
 #include "model/zx_job_id_list.h"
 #include "model/zx_query.h"
+#include "model/zx_result.h"
 #include "model/zx_server_records.h"
 #include "model/zx_string_hash.h"
 #include "model/zx_time.h"
@@ -110,7 +111,7 @@ constexpr Entry kEntries[] = {
     {175, make<ZxErr>},
     {176, make<ZxIntHash>},
     {181, makeServerRecord},  // host_stats
-    // TODO(lead): register result (188) when it lands
+    {188, make<ZxResult>},
     {189, makeServerRecord},  // admin_order
     {190, makeServerRecord},  // admin_result
     {197, make<ZxCallbackId>},

@@ -13,6 +13,7 @@
 #include "client/zx_error_record.h"
 #include "model/zx_job.h"
 #include "model/zx_job_id.h"
+#include "model/zx_result.h"
 #include "model/zx_server_records.h"
 #include "model/zx_status.h"
 #include "serial/zx_class_registry.h"
@@ -237,6 +238,26 @@ TEST(ZxMessage, CorruptedBytesDecodeSafely) {
       if (back.content()) back.pack();  // whatever was read encodes again
     }
   }
+}
+
+TEST(ZxMessage, CommandResultWithItsErrorRoundTrips) {
+  ZxResult* result = new ZxResult;
+  result->jobIdList().append(new ZxJobId(12));
+  result->jobIdList().append(new ZxJobId(13, 2));
+  result->error().setCode(3061);
+  result->error().setValue("ERROR", "x");
+  ZxMessage m(1);
+  m.setContent(result);
+  const std::string bytes = packed(m);
+  ZxMessage back;
+  ASSERT_EQ(back.unpack(bytes.data(), static_cast<int>(bytes.size())), ZxPack::kOk);
+  ASSERT_NE(back.content(), nullptr);
+  ASSERT_EQ(back.content()->typeId(), back.contentType());
+  const ZxResult* got = static_cast<const ZxResult*>(back.content());
+  ASSERT_EQ(got->jobIdList().count(), 2);
+  EXPECT_EQ(got->jobIdList().get(1)->id(), 13);
+  EXPECT_EQ(got->error().code(), 3061);
+  EXPECT_EQ(got->error().message(), "couldn't find host(s).");
 }
 
 TEST(ZxMessage, EveryRegisteredClassRoundTripsAsContent) {
