@@ -1,6 +1,4 @@
 // ZxFault: encoded forms, with the two lists under one binary field id.
-// Built only where the error record (client/zx_err.h) is part of the tree.
-#if __has_include("client/zx_err.h")
 #include "model/zx_fault.h"
 
 #include <cstdint>
@@ -44,5 +42,3 @@ void ZxFault::decodeTextFields() {
   getTextObject("work_id_list", workIdList_);
   getTextObject("hostname_list", hostNameList_);
 }
-
-#endif  // __has_include("client/zx_err.h")

@@ -6,9 +6,6 @@
 // owns its faults.
 #pragma once
 
-// Built only where the error record (client/zx_err.h) is part of the tree.
-#if __has_include("client/zx_err.h")
-
 #include "client/zx_err.h"
 #include "model/zx_host_name.h"
 #include "model/zx_job_id_list.h"
@@ -55,5 +52,3 @@ class ZxFaultList : public ZxList<ZxFault> {
   int typeId() const override { return 186; }
   const char* typeName() const override { return "fault_list"; }
 };
-
-#endif  // __has_include("client/zx_err.h")

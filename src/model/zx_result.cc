@@ -1,6 +1,4 @@
 // ZxResult: encoded forms.
-// Built only where the error record (client/zx_err.h) is part of the tree.
-#if __has_include("client/zx_err.h")
 #include "model/zx_result.h"
 
 void ZxResult::encodeFields() {
@@ -38,5 +36,3 @@ void ZxResult::decodeTextFields() {
   getTextObject("hostname_list", hostNameList_);
   getTextObject("callback_id_list", callbackIdList_);
 }
-
-#endif  // __has_include("client/zx_err.h")

@@ -5,9 +5,6 @@
 // The result owns its error record and its lists with their items.
 #pragma once
 
-// Built only where the error record (client/zx_err.h) is part of the tree.
-#if __has_include("client/zx_err.h")
-
 #include "client/zx_err.h"
 #include "model/zx_callback_id.h"
 #include "model/zx_fault.h"
@@ -54,5 +51,3 @@ class ZxResult : public ZxPack {
   ZxHostNameList hostNameList_;
   ZxCallbackIdList callbackIdList_;
 };
-
-#endif  // __has_include("client/zx_err.h")

@@ -11,6 +11,7 @@
 #include "model/zx_callback.h"
 #include "model/zx_callback_id.h"
 #include "model/zx_command.h"
+#include "model/zx_modify_command.h"
 #include "model/zx_event.h"
 #include "model/zx_filter.h"
 #include "model/zx_flags.h"
@@ -72,7 +73,7 @@ constexpr Entry kEntries[] = {
     {43, makeServerRecord},  // report
     {45, makeServerRecord},  // duty_list
     {47, make<ZxCallbackList>},
-    // TODO(lead): register modify_command (48) when it lands
+    {48, make<ZxModifyCommand>},
     {50, makeServerRecord},  // config
     {51, makeServerRecord},  // config_list
     {52, make<ZxErrorRecord>},
