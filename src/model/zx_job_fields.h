@@ -16,7 +16,8 @@
 //   };
 //
 // Member types: int (integer field), ZxString (string field) or any ZxPack
-// (nested object field). The record owns its members by value; the base
+// (nested object field); value fields (zxValueField) keep a plain value
+// that travels as a nested value record. The record owns its members by value; the base
 // adds no state of its own.
 #pragma once
 
@@ -25,6 +26,8 @@
 #include <type_traits>
 #include <utility>
 
+#include "model/zx_status.h"
+#include "model/zx_time.h"
 #include "serial/zx_pack.h"
 #include "util/zx_string.h"
 
@@ -39,6 +42,38 @@ template <class D, class M>
 constexpr ZxField<D, M> zxField(int id, const char* name, M D::*member) {
   return ZxField<D, M>{id, name, member};
 }
+
+// A field kept in the record as a plain value (a status code, a time
+// stamp, an address text) and encoded as the nested value record R, so the
+// encoded forms are exactly R's while the record spares R's packable state.
+// ZxValueCodec<R> moves the value into a temporary R before it is encoded
+// or decoded, and back out afterwards.
+template <class D, class R, class M>
+struct ZxValueField {
+  int id;
+  const char* name;
+  M D::*member;
+};
+
+template <class R, class D, class M>
+constexpr ZxValueField<D, R, M> zxValueField(int id, const char* name, M D::*member) {
+  return ZxValueField<D, R, M>{id, name, member};
+}
+
+template <class R>
+struct ZxValueCodec;
+
+template <>
+struct ZxValueCodec<ZxStatus> {
+  static void in(ZxStatus& r, const int& v) { r.setCode(v); }
+  static void out(const ZxStatus& r, int& v) { v = r.code(); }
+};
+
+template <>
+struct ZxValueCodec<ZxTime> {
+  static void in(ZxTime& r, const int& v) { r.setValue(v); }
+  static void out(const ZxTime& r, int& v) { v = r.value(); }
+};
 
 namespace zxfields {
 
@@ -139,7 +174,8 @@ class ZxRecord : public ZxPack {
   }
   bool operator!=(const D& other) const { return !(*this == other); }
 
-  // Calls f(id, name, member) for every field in encoding order.
+  // Calls f(id, name, value) for every field in encoding order (for a value
+  // field, a temporary record holding the value).
   template <class F>
   void forEachField(F&& f) {
     each(std::forward<F>(f));
@@ -175,7 +211,7 @@ class ZxRecord : public ZxPack {
   template <size_t I>
   static void readRow(ZxRecord& record) {
     constexpr auto row = std::get<I>(D::fields());
-    record.getValue(row.id, record.self().*(row.member));
+    record.visit(row, [&record](int id, const char*, auto& value) { record.getValue(id, value); });
   }
   template <size_t... I>
   static Readers makeReaders(std::index_sequence<I...>) {
@@ -186,8 +222,22 @@ class ZxRecord : public ZxPack {
 
   D& self() { return static_cast<D&>(*this); }
   const D& self() const { return static_cast<const D&>(*this); }
+  // Calls f(id, name, value) for one row: the member itself, or for a
+  // value field a temporary record holding the member's value.
+  template <class M, class F>
+  void visit(const ZxField<D, M>& row, F&& f) {
+    f(row.id, row.name, self().*(row.member));
+  }
+  template <class R, class M, class F>
+  void visit(const ZxValueField<D, R, M>& row, F&& f) {
+    M& member = self().*(row.member);
+    R record;
+    ZxValueCodec<R>::in(record, member);
+    f(row.id, row.name, record);
+    ZxValueCodec<R>::out(record, member);
+  }
   template <class F>
   void each(F&& f) {
-    std::apply([&](const auto&... row) { (f(row.id, row.name, self().*(row.member)), ...); }, D::fields());
+    std::apply([&](const auto&... row) { (visit(row, f), ...); }, D::fields());
   }
 };
