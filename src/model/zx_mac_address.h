@@ -56,6 +56,7 @@ class ZxMacAddress : public ZxRecord<ZxMacAddress> {
 // ZxMacAddress (see ZxValueField).
 template <>
 struct ZxValueCodec<ZxMacAddress> {
+  static constexpr int kClass = 155;
   static void in(ZxMacAddress& r, ZxString& v) { r.swapValue(v); }
   static void out(ZxMacAddress& r, ZxString& v) { r.swapValue(v); }
 };
