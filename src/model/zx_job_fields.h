@@ -216,8 +216,44 @@ class ZxRecord : public ZxPack {
   }
   template <size_t I>
   static void readRow(ZxRecord& record) {
-    constexpr auto row = std::get<I>(D::fields());
-    record.visit(row, [&record](int id, const char*, auto& value) { record.getValue(id, value); });
+    record.getRow(std::get<I>(D::fields()));
+  }
+  template <class M>
+  void getRow(const ZxField<D, M>& row) {
+    getValue(row.id, self().*(row.member));
+  }
+  // A value field is read as getObject() reads its record. A body of
+  // exactly one header and one int (8 bytes) is read directly: field 1 of
+  // type int is the value, and any other field in those 8 bytes would end
+  // the nested object without effect, so the result is the same. Other
+  // bodies go through the record.
+  template <class R, class M>
+  void getRow(const ZxValueField<D, R, M>& row) {
+    if (fieldType() != kTypeObject) return;
+    M& member = self().*(row.member);
+    if constexpr (std::is_same_v<M, int>) {
+      int32_t classNumber, n;
+      if (!takeRawInt(classNumber)) return;
+      if (classNumber != ZxValueCodec<R>::kClass) return discardRest();
+      if (!takeRawInt(n)) return;
+      if (n == 8 && bytesLeft() >= 8) {
+        int32_t header, value;
+        takeRawInt(header);
+        takeRawInt(value);
+        if (header == ((1 << 16) | kTypeInt)) member = value;
+        setFieldTaken();
+        return;
+      }
+      R record;
+      ZxValueCodec<R>::in(record, member);
+      decodeNested(record, n);
+      ZxValueCodec<R>::out(record, member);
+    } else {
+      R record;
+      ZxValueCodec<R>::in(record, member);
+      getObject(row.id, record);
+      ZxValueCodec<R>::out(record, member);
+    }
   }
   template <size_t... I>
   static Readers makeReaders(std::index_sequence<I...>) {
