@@ -152,7 +152,7 @@ template <class D>
 class ZxRecord : public ZxPack {
  public:
   void encodeFields() override {
-    std::apply([this](const auto&... row) { (putRow(row), ...); }, D::fields());
+    std::apply([this](const auto&... row) { (putRow(row), ...); }, rows());
   }
   // Hands the current field to the reader of the row with its id (one
   // table look-up per field); that reader checks the type code. Ids that no
@@ -176,7 +176,7 @@ class ZxRecord : public ZxPack {
         [&](const auto&... row) {
           return (zxfields::same(self().*(row.member), other.*(row.member)) && ...);
         },
-        D::fields());
+        rows());
   }
   bool operator!=(const D& other) const { return !(*this == other); }
 
@@ -202,6 +202,13 @@ class ZxRecord : public ZxPack {
     Reader at[kMaxFieldIds];
   };
 
+  // The table, built once at compile time (fields() itself would build
+  // the tuple on every call).
+  static const auto& rows() {
+    static constexpr auto kTable = D::fields();
+    return kTable;
+  }
+
   static constexpr bool idsFit() {
     bool seen[kMaxFieldIds] = {};
     bool fit = true;
@@ -216,7 +223,8 @@ class ZxRecord : public ZxPack {
   }
   template <size_t I>
   static void readRow(ZxRecord& record) {
-    record.getRow(std::get<I>(D::fields()));
+    static constexpr auto kRow = std::get<I>(D::fields());
+    record.getRow(kRow);
   }
   template <class M>
   void getRow(const ZxField<D, M>& row) {
@@ -310,6 +318,6 @@ class ZxRecord : public ZxPack {
   }
   template <class F>
   void each(F&& f) {
-    std::apply([&](const auto&... row) { (visit(row, f), ...); }, D::fields());
+    std::apply([&](const auto&... row) { (visit(row, f), ...); }, rows());
   }
 };
