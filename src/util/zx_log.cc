@@ -120,7 +120,9 @@ ZxLog& ZxLog::stamp() {
 int ZxLog::pruneWeeklyFiles(int keep) {
   namespace fs = std::filesystem;
   std::lock_guard<std::recursive_mutex> hold(mutex_);
-  if (path_.isEmpty()) return 0;
+  // A negative count is the library's "not set" and keeps every file: a
+  // caller that did not choose a limit must not lose its logs.
+  if (path_.isEmpty() || keep < 0) return 0;
   struct Found {
     ZxString name;
     fs::file_time_type modified;
@@ -137,7 +139,7 @@ int ZxLog::pruneWeeklyFiles(int keep) {
   std::stable_sort(found.begin(), found.end(),
                    [](const Found& a, const Found& b) { return a.modified > b.modified; });
   int removed = 0;
-  for (size_t i = keep > 0 ? static_cast<size_t>(keep) : 0; i < found.size(); ++i) {
+  for (size_t i = static_cast<size_t>(keep); i < found.size(); ++i) {
     {
       ZxLogLine line(*this, LogCategory::kInfo, "INFO: ", true);
       line << "removing log file: " << found[i].name;

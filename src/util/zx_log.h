@@ -89,8 +89,9 @@ class ZxLog {
   // Deletes all but the `keep` most recently modified weekly files
   // "<path>.0" to "<path>.52", announcing each deletion as a stamped
   // "INFO: removing log file: <name>" line when "info" is enabled. Returns
-  // the number of files deleted. Does nothing when no path is set, so that
-  // files named ".0" and so on in the working folder are never touched.
+  // the number of files deleted. Does nothing when no path is set (so that
+  // files named ".0" and so on in the working folder are never touched) or
+  // when `keep` is negative (not set).
   int pruneWeeklyFiles(int keep);
 
  private:

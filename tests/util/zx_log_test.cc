@@ -275,12 +275,14 @@ TEST_F(ZxLogTest, PrunerKeepsTheNewestWeeklyFiles) {
   std::string prefix = "[Mar 3, 2009 9:05:03] h : INFO: removing log file: " + (dir_ / "p.").string();
   EXPECT_EQ(readFile(dir_ / "p.3"), "p.3" + prefix + "40\n" + prefix + "0\n" + prefix + "7\n");
 
-  // Keeping more than exist removes nothing; keeping none (or a negative
-  // count) removes all, silently when "info" is off.
+  // Keeping more than exist, or a negative (unset) count, removes nothing;
+  // keeping none removes all, silently when "info" is off.
   EXPECT_EQ(sink.pruneWeeklyFiles(5), 0);
+  EXPECT_EQ(sink.pruneWeeklyFiles(-1), 0);
+  EXPECT_TRUE(fs::exists(dir_ / "p.3") && fs::exists(dir_ / "p.52"));
   sink.setMask(ZxLog::kDefaultMask & ~static_cast<unsigned int>(LogCategory::kInfo));
   sink.setLogFile(path, 0);  // announcements (if any) would go to "p"
-  EXPECT_EQ(sink.pruneWeeklyFiles(-1), 2);
+  EXPECT_EQ(sink.pruneWeeklyFiles(0), 2);
   EXPECT_FALSE(fs::exists(dir_ / "p.3"));
   EXPECT_EQ(readFile(dir_ / "p"), "p");
   EXPECT_EQ(console(), "");
