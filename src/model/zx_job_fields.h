@@ -227,7 +227,7 @@ class ZxRecord : public ZxPack {
     record.getRow(kRow);
   }
   template <class M>
-  void getRow(const ZxField<D, M>& row) {
+  void getRow(const ZxFieldRow<D, M>& row) {
     getValue(row.id, self().*(row.member));
   }
   // A value field is read as getObject() reads its record. A body of
@@ -273,7 +273,7 @@ class ZxRecord : public ZxPack {
   D& self() { return static_cast<D&>(*this); }
   const D& self() const { return static_cast<const D&>(*this); }
   template <class M>
-  void putRow(const ZxField<D, M>& row) {
+  void putRow(const ZxFieldRow<D, M>& row) {
     putValue(row.id, self().*(row.member));
   }
   // A value field is written as its record would write itself (a nested
@@ -305,7 +305,7 @@ class ZxRecord : public ZxPack {
   // Calls f(id, name, value) for one row: the member itself, or for a
   // value field a temporary record holding the member's value.
   template <class M, class F>
-  void visit(const ZxField<D, M>& row, F&& f) {
+  void visit(const ZxFieldRow<D, M>& row, F&& f) {
     f(row.id, row.name, self().*(row.member));
   }
   template <class R, class M, class F>
