@@ -298,7 +298,7 @@ inline void ZxPack::getString(int id, ZxString& target) {
   int32_t n;
   if (!takeRawInt(n)) return;
   if (n < 0 || n > readLeft_) return discardRest();
-  if (n > 0) target.assign(reinterpret_cast<const char*>(readPos_), n);
+  if (n > 0) target.assignFitted(reinterpret_cast<const char*>(readPos_), n);
   readPos_ += n;
   readLeft_ -= n;
   fieldTaken_ = true;

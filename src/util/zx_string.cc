@@ -32,12 +32,7 @@ void ZxString::setReleaseObserver(ReleaseObserver observer) { g_releaseObserver 
 ZxString::ZxString(const char* text) { assign(text); }
 ZxString::ZxString(const char* bytes, int n) { assign(bytes, n); }
 ZxString::ZxString(const ZxString& other) { assign(other); }
-ZxString::ZxString(ZxString&& other) noexcept
-    : data_(other.data_), length_(other.length_), size_(other.size_), secure_(other.secure_) {
-  other.data_ = nullptr;
-  other.length_ = 0;
-  other.size_ = 0;
-}
+ZxString::ZxString(ZxString&& other) noexcept { takeFrom(other); }
 ZxString::ZxString(int value) { appendInt(value); }
 ZxString::ZxString(float value) { appendFloat(value); }
 ZxString::~ZxString() { release(); }
@@ -45,37 +40,61 @@ ZxString::~ZxString() { release(); }
 ZxString& ZxString::operator=(ZxString&& other) noexcept {
   if (this == &other) return *this;
   release();
+  takeFrom(other);
+  return *this;
+}
+
+// Takes over `other`'s bytes (copying them when they sit in its inline
+// buffer) and leaves it empty. This string holds no buffer on entry.
+void ZxString::takeFrom(ZxString& other) noexcept {
+  secure_ = other.secure_;
+  if (!other.data_) return;
+  if (other.data_ == other.inline_) {
+    std::memcpy(inline_, other.inline_, kInlineSize);
+    data_ = inline_;
+    size_ = kInlineSize;
+    length_ = other.length_;
+    other.release();
+    return;
+  }
   data_ = other.data_;
   length_ = other.length_;
   size_ = other.size_;
-  secure_ = other.secure_;
   other.data_ = nullptr;
   other.length_ = 0;
   other.size_ = 0;
-  return *this;
+}
+
+char* ZxString::allocate(long long size) {
+  if (size <= kInlineSize && data_ != inline_) return inline_;
+  if (size < kInlineSize) size = kInlineSize;
+  return new (std::nothrow) char[size];
 }
 
 void ZxString::release() {
   if (!data_) return;
   if (secure_) wipe(data_, size_);
   if (g_releaseObserver) g_releaseObserver(data_, size_);
-  delete[] data_;
+  if (data_ != inline_) delete[] data_;
   data_ = nullptr;
   size_ = 0;
   length_ = 0;
+  inline_[0] = 0;
 }
 
 bool ZxString::reserveKeep(long long needed, long long newSize) {
   if (size_ >= needed + 1) return true;
   if (needed + 1 > INT_MAX || newSize < needed + 1) return false;
-  char* fresh = new (std::nothrow) char[newSize];
+  char* fresh = allocate(newSize);
   if (!fresh) return false;
-  if (data_) std::memcpy(fresh, data_, static_cast<size_t>(length_) + 1);
-  else fresh[0] = 0;
+  if (data_)
+    std::memcpy(fresh, data_, static_cast<size_t>(length_) + 1);
+  else
+    fresh[0] = 0;
   int keptLength = length_;
   release();
   data_ = fresh;
-  size_ = static_cast<int>(newSize);
+  size_ = fresh == inline_ ? kInlineSize : static_cast<int>(newSize < kInlineSize ? kInlineSize : newSize);
   length_ = keptLength;
   return true;
 }
@@ -85,7 +104,7 @@ ZxString& ZxString::assign(const char* text) {
   size_t n = std::strlen(text);
   if (n >= static_cast<size_t>(INT_MAX)) return *this;
   // Unlike assign(bytes, 0), an empty text still makes sure a buffer exists.
-  return copyIn(text, static_cast<int>(n));
+  return copyIn(text, static_cast<int>(n), grownSize(static_cast<long long>(n), 4));
 }
 
 ZxString& ZxString::assign(const char* bytes, int n) {
@@ -94,20 +113,29 @@ ZxString& ZxString::assign(const char* bytes, int n) {
     clear();
     return *this;
   }
-  return copyIn(bytes, n);
+  return copyIn(bytes, n, grownSize(n, 4));
 }
 
-ZxString& ZxString::copyIn(const char* bytes, int n) {
+ZxString& ZxString::assignFitted(const char* bytes, int n) {
+  if (!bytes || (data_ && bytes == data_)) return *this;
+  if (n <= 0) {
+    clear();
+    return *this;
+  }
+  return copyIn(bytes, n, static_cast<long long>(n) + 1);
+}
+
+ZxString& ZxString::copyIn(const char* bytes, int n, long long newSize) {
   // The source may lie inside our own buffer: copy before releasing it.
   if (size_ < n + 1) {
-    long long newSize = grownSize(n, 4);
-    if (newSize < static_cast<long long>(n) + 1) return *this;
-    char* fresh = new (std::nothrow) char[newSize];
+    if (newSize < static_cast<long long>(n) + 1 || newSize > INT_MAX) return *this;
+    char* fresh = allocate(newSize);
     if (!fresh) return *this;
-    if (n > 0) std::memcpy(fresh, bytes, static_cast<size_t>(n));
+    if (n > 0) std::memmove(fresh, bytes, static_cast<size_t>(n));
+    bool isInline = fresh == inline_;
     release();
     data_ = fresh;
-    size_ = static_cast<int>(newSize);
+    size_ = isInline ? kInlineSize : static_cast<int>(newSize < kInlineSize ? kInlineSize : newSize);
   } else if (n > 0) {
     std::memmove(data_, bytes, static_cast<size_t>(n));
   }
@@ -295,7 +323,8 @@ ZxString ZxString::replaceAll(const ZxString& from, const ZxString& to) const {
   ZxString out;
   int i = 0;
   while (i < length_) {
-    if (i + from.length_ <= length_ && std::memcmp(data_ + i, from.data_, static_cast<size_t>(from.length_)) == 0) {
+    if (i + from.length_ <= length_ &&
+        std::memcmp(data_ + i, from.data_, static_cast<size_t>(from.length_)) == 0) {
       out.append(to);
       i += from.length_;
     } else {

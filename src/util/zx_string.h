@@ -6,12 +6,17 @@
 // Representation: `data_` is null until something is stored; c_str() then
 // answers the address of an always-zero byte, so it is never null. Once a
 // buffer exists, data_[length_] is 0, length_ + 1 <= size_, and size_ >= 16.
+// The first buffer of 16 bytes lives inside the object itself, so short
+// texts (up to 15 bytes) cost no heap allocation; larger buffers come from
+// the heap.
 //
 // Growth rule: a buffer that is too small is replaced by one of
 // max(16, 4 * needed + 4) bytes (max(16, 4 * length + 8) when one character
 // is appended), so repeated appends cost amortised constant time per byte.
-// clear() keeps the buffer. A string never grows past INT_MAX bytes; an
-// append or assignment that would, or whose allocation fails, changes nothing.
+// assignFitted() (used by the decoders, which know the final length) sizes a
+// new buffer to fit instead. clear() keeps the buffer. A string never grows
+// past INT_MAX bytes; an append or assignment that would, or whose
+// allocation fails, changes nothing.
 //
 // Secure strings (setSecure(true)) overwrite every buffer they give up with
 // zero bytes over its full capacity before releasing it.
@@ -45,11 +50,14 @@ class ZxString : public ZxBase {
   ZxString& assign(const char* bytes, int n);
   ZxString& assign(int value);
   ZxString& assign(float value);
+  // As assign(bytes, n), but a buffer that must be replaced is sized to fit
+  // (max(16, n + 1) bytes) rather than grown by the growth rule.
+  ZxString& assignFitted(const char* bytes, int n);
   void clear();
   int length() const { return length_; }
   bool isEmpty() const { return length_ == 0; }
   int capacity() const { return size_; }
-  const char* c_str() const { return data_ ? data_ : &empty_; }
+  const char* c_str() const { return data_ ? data_ : inline_; }
   char charAt(int i) const { return (i < 0 || i >= length_) ? 0 : data_[i]; }
   void setCharAt(int i, char c) {
     if (i >= 0 && i < length_) data_[i] = c;
@@ -104,14 +112,22 @@ class ZxString : public ZxBase {
 
  private:
   void release();
-  ZxString& copyIn(const char* bytes, int n);  // n >= 0; buffer replaced if too small
+  static constexpr int kInlineSize = 16;
+  // Stores n >= 0 bytes; a buffer that is too small is replaced by one of
+  // newSize bytes.
+  ZxString& copyIn(const char* bytes, int n, long long newSize);
   bool reserveKeep(long long needed, long long newSize);  // grow, old content kept
+  // A buffer of `size` bytes: the inline one when it is free and fits.
+  char* allocate(long long size);
+  void takeFrom(ZxString& other) noexcept;
 
   char* data_ = nullptr;
   int length_ = 0;
-  char empty_ = 0;
   int size_ = 0;
   bool secure_ = false;
+  // The inline buffer. While data_ is null its first byte is the always-zero
+  // byte that c_str() answers.
+  char inline_[kInlineSize] = {};
 };
 
 std::ostream& operator<<(std::ostream& os, const ZxString& s);
