@@ -90,7 +90,9 @@ class FrameList : public ZxBase {
 
   // Sorts and de-duplicates the frames, then appends to `out` the range texts
   // of consecutive chunks of at most `size` frames. Nothing for a size of 0
-  // or less or an empty list.
+  // or less or an empty list. Every chunk reads back with parse() to its
+  // frames: two frames more than 2^31 - 1 apart, whose step no range text
+  // can hold, become a chunk each.
   void chunk(int size, ZxStringList& out);
 
  private:
