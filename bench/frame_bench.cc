@@ -7,9 +7,6 @@
 #include <maya/MStringArray.h>
 #include <mayahost/host.h>
 
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 
 #include <memory>
 #include <string>
@@ -70,15 +67,6 @@ BENCHMARK(BM_Genframes)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-#if defined(__GLIBC__)
-  // Every iteration frees all it built. glibc then gives the freed pages back
-  // to the system and faults them in again on the next iteration, a cost
-  // that grows with the working set (cache and page faults) rather than with
-  // the algorithm. A host process such as Maya keeps its heap warm: so does
-  // this benchmark, for both sizes alike.
-  mallopt(M_TRIM_THRESHOLD, 1 << 30);
-  mallopt(M_MMAP_THRESHOLD, 1 << 30);
-#endif
   return zxbench::runWithRatios(
       argc, argv,
       {

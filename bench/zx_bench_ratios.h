@@ -15,6 +15,9 @@
 #pragma once
 
 #include <benchmark/benchmark.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include <cstdio>
 #include <map>
@@ -44,7 +47,20 @@ class TimeCollector : public benchmark::ConsoleReporter {
   std::map<std::string, double> seconds_;
 };
 
+// Keeps freed memory in the process. Benchmarks free all they built at the
+// end of every iteration; glibc would give those pages back to the system
+// and fault them in again on the next iteration, a cost that grows with the
+// working set (page faults) rather than with the algorithm. A host process
+// such as Maya keeps its heap warm: so do the benchmarks, for all sizes alike.
+inline void keepHeapWarm() {
+#if defined(__GLIBC__)
+  mallopt(M_TRIM_THRESHOLD, 1 << 30);
+  mallopt(M_MMAP_THRESHOLD, 1 << 30);
+#endif
+}
+
 inline int runWithRatios(int argc, char** argv, const std::vector<Ratio>& ratios) {
+  keepHeapWarm();
   benchmark::Initialize(&argc, argv);
   TimeCollector collector;
   benchmark::RunSpecifiedBenchmarks(&collector);

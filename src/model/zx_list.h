@@ -66,11 +66,15 @@ class ZxList : public ZxBaseList<T>, public ZxPack {
       case 0: {
         int n = 0;
         getInt(1, n);
-        if (fieldTaken()) decodeState_ = n > 0 ? 1 : 2;
+        if (!fieldTaken()) return;
+        decodeState_ = n > 0 ? 1 : 2;
+        // Room for the declared items, but never more than the bytes left
+        // could hold (an item field takes at least 5 bytes).
+        if (n > 0) reserveItems(n < bytesLeft() / 5 + 1 ? n : bytesLeft() / 5 + 1);
         return;
       }
       case 1: {
-        T* item = new (std::nothrow) T();
+        T* item = newItem();
         if (!item) return discardRest();
         getValue(10, *item);
         this->append(item);
@@ -101,14 +105,33 @@ class ZxList : public ZxBaseList<T>, public ZxPack {
       else
         std::snprintf(name, sizeof name, "item%d", i);
       if (!hasTextName(name)) return;
-      T* item = new (std::nothrow) T();
+      T* item = newItem();
       if (!item) return;
       getTextValue(name, *item);
       this->append(item);
     }
   }
 
+ protected:
+  // A fresh item for decoding; instances may override it.
+  // Default-initialised: records initialise their own members, and this
+  // skips zero-filling the whole object first.
+  virtual T* newItem() const { return new (std::nothrow) T; }
+
  private:
+  // Grows the slot array to hold `n` more items; nothing on failure.
+  void reserveItems(int n) {
+    long long wanted = static_cast<long long>(this->last_) + 1 + n;
+    if (wanted <= ZxBaseList<T>::capacity_ || wanted > 0x7FFFFFFF) return;
+    T** fresh = new (std::nothrow) T*[wanted];
+    if (!fresh) return;
+    for (int i = 0; i < ZxBaseList<T>::capacity_; ++i) fresh[i] = this->items_[i];
+    for (long long i = ZxBaseList<T>::capacity_; i < wanted; ++i) fresh[i] = nullptr;
+    delete[] this->items_;
+    this->items_ = fresh;
+    ZxBaseList<T>::capacity_ = static_cast<int>(wanted);
+  }
+
   void appendCopies(const ZxList& other) {
     for (int i = 0; i < other.count(); ++i) {
       const T* item = other.get(i);

@@ -1,11 +1,13 @@
 // The plug-in's entry points: the API version export, initializePlugin
-// (registers the 25 commands) and uninitializePlugin (deregisters them).
+// (registers the 25 commands, then sources the farm menu script) and
+// uninitializePlugin (removes the menu, then deregisters the commands).
 #include <maya/MFnPlugin.h>
 #include <maya/MObject.h>
 #include <maya/MStatus.h>
 
 #include "client/zx_version.h"
 #include "plugin/zx_command_table.h"
+#include "plugin/zx_farm_menu.h"
 
 // The entry points are looked up by their plain names, so they are exported
 // with C linkage and default visibility (dllexport on Windows).
@@ -24,11 +26,15 @@ ZX_PLUGIN_EXPORT MStatus initializePlugin(MObject obj) {
   // A failed registration does not stop the others; statuses are not examined.
   for (int i = 0; i < zxCommandCount(); ++i)
     plugin.registerCommand(zxCommandTable()[i].melName, zxCommandTable()[i].creator);
+  // The farm menu comes last, once the commands its script calls exist.
+  setUpMenu();
   return MStatus::kSuccess;
 }
 
 ZX_PLUGIN_EXPORT MStatus uninitializePlugin(MObject obj) {
   MFnPlugin plugin(obj);
+  // The menu goes first, while the commands its items call still exist.
+  removeMenu();
   for (int i = 0; i < zxCommandCount(); ++i) plugin.deregisterCommand(zxCommandTable()[i].melName);
   return MStatus::kSuccess;
 }

@@ -18,6 +18,7 @@
 #include <cstring>
 
 #include "zx_mel_interpreter.h"
+#include "zx_mel_ui_commands.h"
 
 namespace mel {
 namespace {
@@ -137,7 +138,7 @@ const BuiltinCommand kBuiltins[] = {
 const BuiltinCommand* findBuiltin(const std::string& name) {
   for (const BuiltinCommand& b : kBuiltins)
     if (name == b.name) return &b;
-  return nullptr;
+  return findUiBuiltin(name);
 }
 
 }  // namespace mel

@@ -1,0 +1,30 @@
+// The process-wide last error and its filling from a reply.
+#include "client/zx_last_error.h"
+
+#include "client/zx_error_record.h"
+#include "serial/zx_message.h"
+
+ZxErr& lastError() {
+  static ZxErr error;
+  return error;
+}
+
+namespace {
+// Constructs the last error while the module loads, so that its lifetime
+// is the module's and not that of the first failing operation.
+[[maybe_unused]] ZxErr& g_constructAtLoad = lastError();
+}  // namespace
+
+void fillErrorFromReply(ZxErr& target, const ZxMessage& reply) {
+  const ZxPack* content = reply.content();
+  if (const ZxErrorRecord* record = dynamic_cast<const ZxErrorRecord*>(content)) {
+    target.setValue("ERROR", record->text());
+    target.setCode(ZxErr::kFreeText);
+  } else if (const ZxErr* error = dynamic_cast<const ZxErr*>(content)) {
+    if (error != &target) target = *error;
+  } else {
+    target.setCode(ZxErr::kReplyUnspecified);
+  }
+}
+
+void fillLastErrorFromReply(const ZxMessage& reply) { fillErrorFromReply(lastError(), reply); }
