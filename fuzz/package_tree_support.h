@@ -48,4 +48,24 @@ inline int treeDepth(const PackageNode* node) {
   return deepest;
 }
 
+// True when some hash of the tree has only empty keys. The compact form
+// stores an empty name as absent, so such a hash comes back from it as an
+// array: the one shape the compact form cannot carry.
+inline bool hasKeylessHash(const PackageNode* node) {
+  std::vector<const PackageNode*> stack{node};
+  while (!stack.empty()) {
+    const PackageNode* n = stack.back();
+    stack.pop_back();
+    bool named = false, keyed = false;
+    for (int i = 0; i < n->childCount(); ++i) {
+      const PackageNode* c = n->childAt(i);
+      named = named || c->hasName();
+      keyed = keyed || c->nameLength() > 0;
+      stack.push_back(c);
+    }
+    if (named && !keyed) return true;
+  }
+  return false;
+}
+
 }  // namespace zxfuzz

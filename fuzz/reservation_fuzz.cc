@@ -15,6 +15,9 @@ namespace {
 // quote. Only the other reservations are fixed points.
 bool writable(const ZxReservation& r) {
   if (r.kind() == ResourceKind::kNotRecognised) return false;
+  // A count past the 32-bit range wraps to a negative number, whose "-"
+  // then cuts the text (fuzz/findings/reservation_fuzz).
+  if (r.count() < 0) return false;
   const ZxString& name = r.name();
   for (int i = 0; i < name.length(); ++i)
     if (name.charAt(i) == 0 || std::strchr(" \t\r\n()*+-/:?<=>!&|\"',", name.charAt(i))) return false;

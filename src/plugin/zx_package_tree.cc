@@ -89,6 +89,16 @@ bool PackageNode::addChild(PackageNode* child) {
 
 namespace {
 
+// A node with children is a hash when any child has a name. The compact
+// form stores an empty name as absent, so a hash whose first key is empty
+// comes back from it with an unnamed first child; looking at the first
+// child alone would turn that hash into an array and drop its other keys.
+bool isHash(const PackageNode* node) {
+  for (int i = 0; i < node->childCount(); ++i)
+    if (node->childAt(i)->hasName()) return true;
+  return false;
+}
+
 void fillNode(const char* bytes, int n, PackageNode* node, int depth) {
   PackageElementReader reader(bytes, n);
   if (reader.kind() != PackageKind::kScalar && depth >= kMaxPackageDepth) {
@@ -171,7 +181,7 @@ TextStats nodeStats(const PackageNode* node, int depth) {
   TextStats s;
   int count = node->childCount();
   if (count == 0) return bytesStats(node->value(), node->valueLength());
-  bool hash = node->childAt(0)->hasName();
+  bool hash = isHash(node);
   s.add(s.length, 2);  // the brackets
   for (int i = 0; i < count; ++i) {
     const PackageNode* c = node->childAt(i);
@@ -285,7 +295,7 @@ void appendNodePackage(const PackageNode* node, int depth, ZxString& out, int li
     return;
   }
   if (limit < count) count = limit;
-  bool hash = node->childAt(0)->hasName();
+  bool hash = isHash(node);
   out.append(hash ? '{' : '(');
   for (int i = 0; i < count; ++i) {
     const PackageNode* c = node->childAt(i);
@@ -323,7 +333,7 @@ ZxString treeToPackage(const PackageNode* node) {
     // Tree bytes stay below 2^31 per text and 2^37 in all, so the product cannot overflow.
     long long limit = kPackageTextBase + kPackageTextPerByte * treeBytes(node, 0);
     if (limit > kMaxPackageText) limit = kMaxPackageText;
-    bool hash = node->childAt(0)->hasName();
+    bool hash = isHash(node);
     TextStats total;
     total.add(total.length, 2);
     for (; fit < count; ++fit) {
@@ -480,7 +490,7 @@ namespace {
 void appendTagged(const PackageNode* node, int depth, ZxString& out) {
   for (int i = 0; i < depth; ++i) out.append('\t');
   int count = node->childCount();
-  const char* kind = count == 0 ? "scalar" : node->childAt(0)->hasName() ? "hash" : "array";
+  const char* kind = count == 0 ? "scalar" : isHash(node) ? "hash" : "array";
   out.append('<').append(kind);
   if (node->hasName()) {
     out.append(" name = \"");

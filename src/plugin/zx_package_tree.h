@@ -88,6 +88,8 @@ class PackageNode {
 void packageToTree(const ZxString& text, PackageNode* node);
 // The package string of a tree. A scalar node gives its value as it is, so
 // that its parent quotes it exactly once and parsing gives the value back.
+// A node is written as a hash when any of its children has a name; an
+// unnamed child of a hash gives the empty key.
 // Top-level elements that would take the text past kMaxPackageText or the
 // bound of kPackageTextBase and kPackageTextPerByte are left out, from the
 // first of them on.

@@ -49,3 +49,27 @@ TEST(PackageRegression, PackageStringStaysWithinItsTreeBound) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PackageRegression, HashWithAnEmptyFirstKeySurvivesTheCompactForm) {
+  // The compact form stores an empty key as no name; the hash was then
+  // taken for an array and lost its keys on the way back.
+  struct Case {
+    const char* package;
+    const char* compact;
+  };
+  const Case cases[] = {
+      {"{\"\" a k b}", "(=(=a)(k=b))"},
+      {"{k b \"\" a}", "(=(k=b)(=a))"},
+      {"{x \"{\\\"\\\" 1 y 2}\"}", "(=(x=(=1)(y=2)))"},
+  };
+  for (const Case& c : cases) {
+    ZxString compact = packageToCompact(c.package);
+    EXPECT_EQ(std::string(compact.c_str(), compact.length()), c.compact);
+    ZxString back = compactToPackage(compact);
+    EXPECT_EQ(std::string(back.c_str(), back.length()), c.package);
+  }
+}
+
+}  // namespace
