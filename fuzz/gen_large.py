@@ -75,3 +75,14 @@ put("reservation", "items", fill("host.processors=2-4,"))
 put("reservation", "tokens", fill("(("))
 put("reservation", "one-item-tokens", "host.a=" + fill("( ", N - 16))
 put("variable_key", "long", "12-job." + "x" * (N - 8))
+# encoded records: noise, a job list text with many jobs, deep elements
+rnd = bytes((i * 2654435761 >> 13) & 0xFF for i in range(N))
+put("message", "noise", b"\x00\x00\x00\x01" + rnd[4:])
+put("job_list", "noise", b"\x00\x00\x00\x01" + rnd[4:])
+job = "<object type = 'job'><id>1</id><user>ann</user><name>shot</name></object>"
+put("job_text", "many-jobs", "<pack><version>1</version><object type = 'job_list'>"
+    + fill(job, N - 100) + "</object></pack>")
+put("job_text", "deep", "<pack><version>1</version><object type = 'job_list'>"
+    + "<a>" * (N // 8) + "</a>" * (N // 8) + "</object></pack>")
+put("job_text", "many-elements", "<pack><version>1</version><object type = 'job'>"
+    + fill("<user>x</user>", N - 100) + "</object></pack>")

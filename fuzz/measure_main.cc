@@ -12,12 +12,14 @@
 #include "config/zx_config_file.h"
 #include "config/zx_config_tree.h"
 #include "model/zx_event.h"
+#include "model/zx_job.h"
 #include "model/zx_reservation.h"
 #include "model/zx_time.h"
 #include "model/zx_variable.h"
 #include "plugin/zx_option_parser.h"
 #include "plugin/zx_package_string.h"
 #include "plugin/zx_package_tree.h"
+#include "serial/zx_message.h"
 #include "util/zx_frame_list.h"
 #include "util/zx_log.h"
 
@@ -82,6 +84,15 @@ int main(int argc, char** argv) {
   } else if (is("variable_key")) {
     ZxVariable variable;
     variable.fromKeyText(text);
+  } else if (is("message")) {
+    ZxMessage message;
+    message.unpack(text.c_str(), text.length());
+  } else if (is("job_list")) {
+    ZxJobList list;
+    list.unpack(text.c_str(), text.length());
+  } else if (is("job_text")) {
+    ZxJobList list;
+    list.fromText(text.c_str(), text.length());
   } else {
     std::fprintf(stderr, "unknown entry %s\n", entry);
     return 2;
