@@ -298,10 +298,12 @@ class Pieces {
   int pos_ = 0;
 };
 
+// True when the n bytes at p spell `word` exactly. The text may hold NUL
+// bytes, so the word's own end is checked before each of its bytes is read.
 bool equalsWord(const char* p, int length, const char* word) {
   int i = 0;
   for (; i < length; ++i)
-    if (word[i] != p[i]) return false;
+    if (word[i] == 0 || word[i] != p[i]) return false;
   return word[i] == 0;
 }
 

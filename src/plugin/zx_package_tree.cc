@@ -89,6 +89,16 @@ bool PackageNode::addChild(PackageNode* child) {
 
 namespace {
 
+// A node with children is a hash when any child has a name. The compact
+// form stores an empty name as absent, so a hash whose first key is empty
+// comes back from it with an unnamed first child; looking at the first
+// child alone would turn that hash into an array and drop its other keys.
+bool isHash(const PackageNode* node) {
+  for (int i = 0; i < node->childCount(); ++i)
+    if (node->childAt(i)->hasName()) return true;
+  return false;
+}
+
 void fillNode(const char* bytes, int n, PackageNode* node, int depth) {
   PackageElementReader reader(bytes, n);
   if (reader.kind() != PackageKind::kScalar && depth >= kMaxPackageDepth) {
@@ -171,7 +181,7 @@ TextStats nodeStats(const PackageNode* node, int depth) {
   TextStats s;
   int count = node->childCount();
   if (count == 0) return bytesStats(node->value(), node->valueLength());
-  bool hash = node->childAt(0)->hasName();
+  bool hash = isHash(node);
   s.add(s.length, 2);  // the brackets
   for (int i = 0; i < count; ++i) {
     const PackageNode* c = node->childAt(i);
@@ -189,8 +199,13 @@ TextStats nodeStats(const PackageNode* node, int depth) {
 // byte that is quoted k times is known in closed form, so each output byte
 // is written once instead of once per level.
 
+// Appends n copies of c, a block at a time: deep escapes run to millions.
 void appendRepeated(ZxString& out, char c, long long n) {
-  for (; n > 0; --n) out.append(c);
+  char block[256];
+  std::memset(block, c, sizeof block);
+  for (; n > 0; n -= static_cast<long long>(sizeof block))
+    out.append(block, n < static_cast<long long>(sizeof block) ? static_cast<int>(n)
+                                                               : static_cast<int>(sizeof block));
 }
 
 // Appends `c` as it reads after being quoted as an element k times.
@@ -222,6 +237,15 @@ void emitChar(char c, int k, ZxString& out) {
     }
   }
   out.append(c);
+}
+
+// The bytes a tree holds, for the output bound of treeToPackage(): names,
+// values and one per node, over the levels the writer follows.
+long long treeBytes(const PackageNode* node, int depth) {
+  long long total = 1LL + node->nameLength() + node->valueLength();
+  if (depth < kMaxPackageDepth)
+    for (int i = 0; i < node->childCount(); ++i) total += treeBytes(node->childAt(i), depth + 1);
+  return total;
 }
 
 bool needsEscape(char c) { return c == '\\' || c == '"' || c == '\t' || c == '\n' || c == '\r'; }
@@ -271,7 +295,7 @@ void appendNodePackage(const PackageNode* node, int depth, ZxString& out, int li
     return;
   }
   if (limit < count) count = limit;
-  bool hash = node->childAt(0)->hasName();
+  bool hash = isHash(node);
   out.append(hash ? '{' : '(');
   for (int i = 0; i < count; ++i) {
     const PackageNode* c = node->childAt(i);
@@ -301,12 +325,15 @@ ZxString treeToPackage(const PackageNode* node) {
   ZxString out;
   if (!node) return out;
   // The top-level elements are measured first; those from the first that
-  // would take the text past kMaxPackageText on are left out, so the text
-  // never grows past that, however the escapes multiply.
+  // would take the text past its limit on are left out, so the text never
+  // grows past that, however the escapes multiply.
   int count = node->childCount();
   int fit = 0;
   if (count > 0) {
-    bool hash = node->childAt(0)->hasName();
+    // Tree bytes stay below 2^31 per text and 2^37 in all, so the product cannot overflow.
+    long long limit = kPackageTextBase + kPackageTextPerByte * treeBytes(node, 0);
+    if (limit > kMaxPackageText) limit = kMaxPackageText;
+    bool hash = isHash(node);
     TextStats total;
     total.add(total.length, 2);
     for (; fit < count; ++fit) {
@@ -316,7 +343,7 @@ ZxString treeToPackage(const PackageNode* node) {
       if (hash) next.add(next.length, 1);
       if (hash) next.addQuoted(bytesStats(c->name(), c->nameLength()));
       next.addQuoted(nodeStats(c, 1));
-      if (next.length > kMaxPackageText) break;
+      if (next.length > limit) break;
       total = next;
     }
   }
@@ -463,7 +490,7 @@ namespace {
 void appendTagged(const PackageNode* node, int depth, ZxString& out) {
   for (int i = 0; i < depth; ++i) out.append('\t');
   int count = node->childCount();
-  const char* kind = count == 0 ? "scalar" : node->childAt(0)->hasName() ? "hash" : "array";
+  const char* kind = count == 0 ? "scalar" : isHash(node) ? "hash" : "array";
   out.append('<').append(kind);
   if (node->hasName()) {
     out.append(" name = \"");

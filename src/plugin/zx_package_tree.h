@@ -27,6 +27,15 @@ constexpr int kMaxPackageDepth = 64;
 // are measured before anything is written, and the top-level elements from
 // the first that would pass the limit on are left out.
 constexpr long long kMaxPackageText = 256LL * 1024 * 1024;
+// The package string of a tree is also kept within kPackageTextBase plus
+// kPackageTextPerByte times the bytes the tree holds (its names and values,
+// and one per node), the same way. Quoting doubles the backslashes of every
+// level, so without it a compact text of a few hundred bytes that nests a
+// quote sixty levels deep would ask for all of kMaxPackageText. Genuine
+// trees, whose strings are their texts plus a few escapes and brackets,
+// stay far inside the bound.
+constexpr long long kPackageTextBase = 16LL * 1024 * 1024;
+constexpr long long kPackageTextPerByte = 16;
 
 class PackageNode {
  public:
@@ -79,6 +88,11 @@ class PackageNode {
 void packageToTree(const ZxString& text, PackageNode* node);
 // The package string of a tree. A scalar node gives its value as it is, so
 // that its parent quotes it exactly once and parsing gives the value back.
+// A node is written as a hash when any of its children has a name; an
+// unnamed child of a hash gives the empty key.
+// Top-level elements that would take the text past kMaxPackageText or the
+// bound of kPackageTextBase and kPackageTextPerByte are left out, from the
+// first of them on.
 ZxString treeToPackage(const PackageNode* node);
 // The length of the package string of a whole tree, measured without
 // writing it (saturating far above kMaxPackageText).

@@ -371,7 +371,10 @@ void FrameList::chunk(int size, ZxStringList& out) {
     return;
   }
   if (n == 2) {
-    if (size == 1) {
+    // Two frames more than 2^31 - 1 apart would need a step that the range
+    // grammar cannot read back ("x" takes a 32-bit number), so the chunk
+    // would stand for no frame at all: they are written one chunk each.
+    if (size == 1 || gap(1) > 0x7FFFFFFF) {
       appendChunk(out, f[0], f[0], 1);
       appendChunk(out, f[1], f[1], 1);
     } else {

@@ -22,17 +22,19 @@
 class FrameList : public ZxBase {
  public:
   // The most frames one parse may produce. A range text that asks for more
-  // ("1-2000000000") stops there as if the text ended. Ten million frames is
-  // more than any render job holds (a day of film at 24 frames a second is
-  // about two million) while keeping the list at 40 MB at most.
-  static constexpr int kMaxFrames = 10000000;
+  // ("1-2000000000") stops there as if the text ended. Every frame can
+  // become a string of its own (a chunk of one frame, an expanded name) at
+  // about a hundred bytes each, so the bound is what keeps a ten-byte text
+  // within 64 MB of strings: 400,000 frames is more than four hours of film
+  // at 24 frames a second, far more than one render job holds.
+  static constexpr int kMaxFrames = 400000;
   // The most strings one expand() may append, and the most bytes of text
   // they may hold together. Name patterns can repeat a long name for every
-  // frame of several ranges; these bounds keep one call within a few
-  // hundred megabytes whatever the text asks for. A pure range text of
-  // kMaxFrames frames stays well within both.
+  // frame of several ranges; these bounds keep one call within a few dozen
+  // megabytes whatever the text asks for. A pure range text of kMaxFrames
+  // frames stays well within both.
   static constexpr int kMaxExpandStrings = kMaxFrames;
-  static constexpr long long kMaxExpandBytes = 256LL * 1024 * 1024;
+  static constexpr long long kMaxExpandBytes = 32LL * 1024 * 1024;
 
   FrameList() = default;
   FrameList(const FrameList& other);
@@ -90,7 +92,9 @@ class FrameList : public ZxBase {
 
   // Sorts and de-duplicates the frames, then appends to `out` the range texts
   // of consecutive chunks of at most `size` frames. Nothing for a size of 0
-  // or less or an empty list.
+  // or less or an empty list. Every chunk reads back with parse() to its
+  // frames: two frames more than 2^31 - 1 apart, whose step no range text
+  // can hold, become a chunk each.
   void chunk(int size, ZxStringList& out);
 
  private:
