@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The fuzz command: builds every libFuzzer target with clang (AddressSanitizer
 # and UndefinedBehaviorSanitizer) and runs each for SECONDS seconds with
-# -rss_limit_mb=512 and -timeout=10, then prints per target the executions
+# -rss_limit_mb=512 and -timeout=2, then prints per target the executions
 # run and the result. A crash, leak, time-out or out-of-memory fails it.
 # The time-out is far above the one second allowed to an entry point: the
 # instrumented build runs several times slower than a plain one, and the
@@ -34,7 +34,7 @@ for src in "$ZX_ROOT"/fuzz/*_fuzz.cc; do
   [ -d "$ZX_ROOT/fuzz/corpus/$name" ] && seeds+=("$ZX_ROOT/fuzz/corpus/$name")
   log="$WORK/$name.log"
   if "$BUILD/fuzz/$name" "$corpus" "${seeds[@]}" -max_total_time="$SECONDS_PER_TARGET" \
-       -rss_limit_mb=512 -timeout=10 -print_final_stats=1 \
+       -rss_limit_mb=512 -timeout=2 -print_final_stats=1 \
        -artifact_prefix="$WORK/artifacts-$name/" >"$log" 2>&1; then
     result=ok
   else
@@ -46,7 +46,7 @@ for src in "$ZX_ROOT"/fuzz/*_fuzz.cc; do
   if [ "$result" = FAILED ]; then
     grep -E 'ERROR|SUMMARY|==[0-9]+==' "$log" | head -20 || true
     for a in "$WORK/artifacts-$name"/*; do
-      [ -e "$a" ] && { echo "input: $a"; xxd "$a" | head -8; mkdir -p "$ZX_ROOT/fuzz/findings"; cp "$a" "$ZX_ROOT/fuzz/findings/"; }
+      [ -e "$a" ] && { echo "input: $a"; od -A x -t x1z "$a" | head -8; mkdir -p "$ZX_ROOT/fuzz/findings"; cp "$a" "$ZX_ROOT/fuzz/findings/"; }
     done
   fi
 done

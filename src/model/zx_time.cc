@@ -56,7 +56,10 @@ void ZxTime::fromDateText(const ZxString& text) {
   const char* s = text.c_str();
   int n = text.length();
   int start = -1;
-  for (int i = 0; i <= n; ++i) {
+  // The reader uses the first nine tokens ("Mon d , yyyy h : mm : ss");
+  // later ones are not kept, so a long text costs no memory.
+  const size_t kTokensUsed = 9;
+  for (int i = 0; i <= n && tokens.size() < kTokensUsed; ++i) {
     char c = i < n ? s[i] : ' ';
     bool blank = c == ' ' || c == '\t' || c == '\r' || c == '\n';
     bool mark = c == ',' || c == ':';
@@ -74,7 +77,11 @@ void ZxTime::fromDateText(const ZxString& text) {
   for (int m = 0; m < 12; ++m)
     if (tokens[0] == kMonths[m]) tm.tm_mon = m;
   tm.tm_mday = tokens[1].toInt();
-  tm.tm_year = tokens[3].toInt() - 1900;
+  // A year outside 1..9999 is not a date this reader accepts (and keeps the
+  // "- 1900" below from overflowing).
+  int year = tokens[3].toInt();
+  if (year < 1 || year > 9999) return;
+  tm.tm_year = year - 1900;
   if (tokens.size() > 4) tm.tm_hour = tokens[4].toInt();
   if (tokens.size() > 6) tm.tm_min = tokens[6].toInt();
   if (tokens.size() > 8) tm.tm_sec = tokens[8].toInt();

@@ -252,7 +252,12 @@ ZxString& ZxString::appendHexByte(int b) {
 
 int ZxString::toInt() const {
   if (length_ == 0) return 0;
-  return static_cast<int>(std::strtol(data_, nullptr, 10));
+  // As atoi, but a number beyond the int range gives INT_MAX or INT_MIN
+  // instead of wrapping around to a number of the other sign.
+  long long v = std::strtoll(data_, nullptr, 10);
+  if (v > INT_MAX) return INT_MAX;
+  if (v < INT_MIN) return INT_MIN;
+  return static_cast<int>(v);
 }
 
 float ZxString::toFloat() const {

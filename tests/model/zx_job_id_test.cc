@@ -140,6 +140,10 @@ TEST_F(ZxTimeTest, FromDateTextShapes) {
       {"Jan 2 2000 5:00:00", 777},     // third token is not ","
       {"Jan 2,", 777},                 // too few tokens
       {"", 777},
+      {"Jan 1 , -2147483648", 777},  // years outside 1..9999 are refused
+      {"Jan 1 , 0", 777},
+      {"Jan 1 , 10000", 777},
+      {"Jan 2, 2000 5:00:00 , , , , , , , , ,", 86400},  // tokens past the ninth are ignored
   };
   for (const Case& c : cases) {
     ZxTime t(777);

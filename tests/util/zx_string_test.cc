@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -137,6 +138,12 @@ TEST(ZxString, Conversions) {
     EXPECT_EQ(s.isInteger(), c.isInteger) << c.text;
     EXPECT_EQ(s.isNumber(), c.isNumber) << c.text;
   }
+  // Numbers beyond the int range saturate instead of wrapping to the other sign.
+  const std::pair<const char*, int> bounds[] = {
+      {"2147483647", INT_MAX}, {"2147483648", INT_MAX}, {"99999999999999999999", INT_MAX},
+      {"-2147483648", INT_MIN}, {"-2147483649", INT_MIN}, {"4294967297", INT_MAX},
+  };
+  for (const auto& b : bounds) EXPECT_EQ(ZxString(b.first).toInt(), b.second) << b.first;
   EXPECT_FLOAT_EQ(ZxString("2.5").toFloat(), 2.5f);
   EXPECT_FLOAT_EQ(ZxString().toFloat(), 0.0f);
 }
