@@ -508,12 +508,8 @@ void ZxPack::getTextObject(const char* name, ZxPack& target) {
   if (ZxTextNode* node = textNode_->child(name)) target.decodeTextNode(node);
 }
 
-bool ZxPack::hasTextValue(const char* name, const int*) const { return textNode_ && textNode_->value(name); }
-bool ZxPack::hasTextValue(const char* name, const ZxString*) const {
-  return textNode_ && textNode_->value(name);
-}
-bool ZxPack::hasTextValue(const char* name, const ZxPack*) const {
-  return textNode_ && textNode_->child(name);
+bool ZxPack::hasTextName(const char* name) const {
+  return textNode_ && (textNode_->value(name) || textNode_->child(name));
 }
 
 // ---- files ------------------------------------------------------------------------

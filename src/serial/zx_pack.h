@@ -148,10 +148,8 @@ class ZxPack : public ZxBase {
   void getTextValue(const char* name, int& v) { getTextInt(name, v); }
   void getTextValue(const char* name, ZxString& v) { getTextString(name, v); }
   void getTextValue(const char* name, ZxPack& v) { getTextObject(name, v); }
-  // Whether textNode() holds `name` as a value (scalars) or a child (objects).
-  bool hasTextValue(const char* name, const int*) const;
-  bool hasTextValue(const char* name, const ZxString*) const;
-  bool hasTextValue(const char* name, const ZxPack*) const;
+  // Whether textNode() holds `name` as a field value or a nested object.
+  bool hasTextName(const char* name) const;
 
   // Decoding state and primitives, for decoders that drive the loop
   // themselves (hashes, the message content).

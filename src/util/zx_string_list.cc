@@ -1,19 +1,7 @@
-// ZxStringList: copying, join and quicksort.
+// ZxStringList: join and quicksort.
 #include "util/zx_string_list.h"
 
 #include <utility>
-
-ZxStringList::ZxStringList(const ZxStringList& other) : ZxBaseList<ZxString>() { *this = other; }
-
-ZxStringList& ZxStringList::operator=(const ZxStringList& other) {
-  if (this == &other) return *this;
-  clear();
-  for (int i = 0; i < other.count(); ++i) {
-    const ZxString* s = other.get(i);
-    append(s ? new ZxString(*s) : nullptr);
-  }
-  return *this;
-}
 
 ZxString ZxStringList::join(const ZxString& sep) const {
   ZxString out;

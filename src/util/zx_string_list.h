@@ -1,19 +1,23 @@
-// ZxStringList: the list of owned ZxString items, with join and sort.
-// Copying copies every item.
+// ZxStringList: the packable list of owned ZxString items (class 55,
+// "string_list"), with join and sort. Copying copies every item.
 #pragma once
 
-#include "util/zx_base_list.h"
+#include "model/zx_list.h"
 #include "util/zx_string.h"
 
-class ZxStringList : public ZxBaseList<ZxString> {
+class ZxStringList : public ZxList<ZxString> {
  public:
   using Comparator = int (*)(const ZxString& a, const ZxString& b);
 
   ZxStringList() = default;
-  ZxStringList(const ZxStringList& other);
-  ZxStringList(ZxStringList&& other) noexcept : ZxBaseList<ZxString>(std::move(other)) {}
-  ZxStringList& operator=(const ZxStringList& other);
+  ZxStringList(const ZxStringList& other) = default;
+  ZxStringList(ZxStringList&& other) noexcept : ZxList<ZxString>(std::move(other)) {}
+  ZxStringList& operator=(const ZxStringList& other) = default;
+  ZxStringList& operator=(ZxStringList&& other) noexcept = default;
   ~ZxStringList() override = default;
+
+  int typeId() const override { return 55; }
+  const char* typeName() const override { return "string_list"; }
 
   // Convenience: appends a copy of `text`.
   void add(const ZxString& text) { append(new ZxString(text)); }

@@ -1,0 +1,193 @@
+// ZxRecord<D>: the shared codec of the job model's plain records (job,
+// subjob, work item, tally, reservation, resource, variable, environment,
+// path map, hardware address).
+//
+// A record lists its fields once, in encoding order, as a table of rows
+// (field id, element name, member pointer) returned by a static fields()
+// function. The four packable operations and field-by-field equality all
+// walk that one table, so a field cannot be written under one id and read
+// under another, or be forgotten by one form only:
+//
+//   class ZxResource : public ZxRecord<ZxResource> {
+//     friend class ZxRecord<ZxResource>;
+//     static constexpr auto fields() {
+//       return std::make_tuple(zxField(1, "name", &ZxResource::name_), ...);
+//     }
+//   };
+//
+// Member types: int (integer field), ZxString (string field) or any ZxPack
+// (nested object field). The record owns its members by value; the base
+// adds no state of its own.
+#pragma once
+
+#include <cstddef>
+#include <tuple>
+#include <type_traits>
+#include <utility>
+
+#include "serial/zx_pack.h"
+#include "util/zx_string.h"
+
+template <class D, class M>
+struct ZxField {
+  int id;
+  const char* name;
+  M D::*member;
+};
+
+template <class D, class M>
+constexpr ZxField<D, M> zxField(int id, const char* name, M D::*member) {
+  return ZxField<D, M>{id, name, member};
+}
+
+namespace zxfields {
+
+template <class T, class = void>
+struct HasEquality : std::false_type {};
+template <class T>
+struct HasEquality<T, std::void_t<decltype(std::declval<const T&>() == std::declval<const T&>())>>
+    : std::true_type {};
+
+template <class T, class = void>
+struct IsItemList : std::false_type {};
+template <class T>
+struct IsItemList<
+    T, std::void_t<decltype(std::declval<const T&>().get(0)), decltype(std::declval<const T&>().count())>>
+    : std::true_type {};
+
+template <class T, class = void>
+struct IsKeyedHash : std::false_type {};
+template <class T>
+struct IsKeyedHash<T, std::void_t<decltype(std::declval<const T&>().find(std::declval<const ZxString&>())),
+                                  decltype(std::declval<const T&>().count())>> : std::true_type {};
+
+// Field equality: values by ==; lists item by item; hashes entry by entry
+// whatever their slot order; other packable records without == by their
+// binary form (encoded from copies, as encoding uses the object's own
+// buffer).
+template <class T>
+bool same(const T& a, const T& b) {
+  if constexpr (HasEquality<T>::value) {
+    return a == b;
+  } else if constexpr (IsKeyedHash<T>::value) {
+    if (a.count() != b.count()) return false;
+    bool equal = true;
+    a.forEach([&](const ZxString& key, const auto* value) {
+      const auto* other = b.find(key);
+      if (!equal) return;
+      if (!value || !other)
+        equal = value == other;
+      else
+        equal = same(*value, *other);
+    });
+    return equal;
+  } else if constexpr (IsItemList<T>::value) {
+    if (a.count() != b.count()) return false;
+    for (int i = 0; i < a.count(); ++i) {
+      const auto* x = a.get(i);
+      const auto* y = b.get(i);
+      if (!x || !y) {
+        if (x != y) return false;
+      } else if (!same(*x, *y)) {
+        return false;
+      }
+    }
+    return true;
+  } else {
+    T ca(a), cb(b);
+    int na = ca.pack(), nb = cb.pack();
+    if (na != nb) return false;
+    const char* pa = ca.buffer();
+    const char* pb = cb.buffer();
+    for (int i = 0; i < na; ++i)
+      if (pa[i] != pb[i]) return false;
+    return true;
+  }
+}
+
+}  // namespace zxfields
+
+template <class D>
+class ZxRecord : public ZxPack {
+ public:
+  void encodeFields() override {
+    each([this](int id, const char*, auto& value) { putValue(id, value); });
+  }
+  // Hands the current field to the reader of the row with its id (one
+  // table look-up per field); that reader checks the type code. Ids that no
+  // row has are left for the caller to skip.
+  void decodeField() override {
+    static_assert(idsFit(), "field ids must be unique and below kMaxFieldIds");
+    static const Readers readers = makeReaders(std::make_index_sequence<kRows>());
+    const int current = fieldId();
+    if (current >= 0 && current < kMaxFieldIds && readers.at[current]) readers.at[current](*this);
+  }
+  void encodeTextFields() override {
+    each([this](int, const char* name, auto& value) { putTextValue(name, value); });
+  }
+  void decodeTextFields() override {
+    each([this](int, const char* name, auto& value) { getTextValue(name, value); });
+  }
+
+  // True when every field of the table equals the other record's.
+  bool operator==(const D& other) const {
+    return std::apply(
+        [&](const auto&... row) {
+          return (zxfields::same(self().*(row.member), other.*(row.member)) && ...);
+        },
+        D::fields());
+  }
+  bool operator!=(const D& other) const { return !(*this == other); }
+
+  // Calls f(id, name, member) for every field in encoding order.
+  template <class F>
+  void forEachField(F&& f) {
+    each(std::forward<F>(f));
+  }
+
+ protected:
+  ZxRecord() = default;
+  ZxRecord(const ZxRecord&) = default;
+  ZxRecord& operator=(const ZxRecord&) = default;
+
+ private:
+  // Field ids of a record stay below this (the job's highest is 63); the
+  // readers' table has one slot per possible id.
+  static constexpr int kMaxFieldIds = 128;
+  static constexpr size_t kRows = std::tuple_size<decltype(D::fields())>::value;
+  using Reader = void (*)(ZxRecord&);
+  struct Readers {
+    Reader at[kMaxFieldIds];
+  };
+
+  static constexpr bool idsFit() {
+    bool seen[kMaxFieldIds] = {};
+    bool fit = true;
+    std::apply(
+        [&](const auto&... row) {
+          ((fit = fit && row.id >= 0 && row.id < kMaxFieldIds && !seen[row.id],
+            fit ? (seen[row.id] = true) : false),
+           ...);
+        },
+        D::fields());
+    return fit;
+  }
+  template <size_t I>
+  static void readRow(ZxRecord& record) {
+    constexpr auto row = std::get<I>(D::fields());
+    record.getValue(row.id, record.self().*(row.member));
+  }
+  template <size_t... I>
+  static Readers makeReaders(std::index_sequence<I...>) {
+    Readers r{};
+    ((r.at[std::get<I>(D::fields()).id] = &readRow<I>), ...);
+    return r;
+  }
+
+  D& self() { return static_cast<D&>(*this); }
+  const D& self() const { return static_cast<const D&>(*this); }
+  template <class F>
+  void each(F&& f) {
+    std::apply([&](const auto&... row) { (f(row.id, row.name, self().*(row.member)), ...); }, D::fields());
+  }
+};

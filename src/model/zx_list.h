@@ -1,0 +1,118 @@
+// ZxList<T>: the packable owning list. Items are heap objects owned by the
+// list (see ZxBaseList); copying copies every item.
+//
+// An instance supplies only its class number and type name:
+//   class ZxJobIdList : public ZxList<ZxJobId> {
+//    public:
+//     int typeId() const override { return 18; }
+//     const char* typeName() const override { return "job_id_list"; }
+//   };
+// T is ZxString (items are string fields) or a packable record with a
+// default constructor and a copy constructor (items are nested objects).
+//
+// Binary form: int field 1 holding the count, then one field 10 per item.
+// Text form: one element "item" per item.
+#pragma once
+
+#include <cstdio>
+#include <new>
+#include <utility>
+
+#include "serial/zx_pack.h"
+#include "util/zx_base_list.h"
+
+template <class T>
+class ZxList : public ZxBaseList<T>, public ZxPack {
+ public:
+  ZxList() = default;
+  ZxList(const ZxList& other) : ZxBaseList<T>(), ZxPack() { appendCopies(other); }
+  ZxList(ZxList&& other) noexcept : ZxBaseList<T>(std::move(other)), ZxPack() {}
+  ZxList& operator=(const ZxList& other) {
+    if (this != &other) {
+      this->clear();
+      appendCopies(other);
+    }
+    return *this;
+  }
+  ZxList& operator=(ZxList&& other) noexcept {
+    if (this != &other) {
+      this->clear();
+      this->swapWith(other);
+    }
+    return *this;
+  }
+  ~ZxList() override = default;
+
+  int typeId() const override = 0;
+  const char* typeName() const override = 0;
+
+  void encodeFields() override {
+    putInt(1, this->count());
+    for (int i = 0; i < this->count(); ++i) {
+      if (T* item = this->get(i)) {
+        putValue(10, *item);
+      } else {
+        T empty;
+        putValue(10, empty);
+      }
+    }
+  }
+
+  // Count first; once it is positive every later field is one item (a field
+  // that is not an item field leaves its fresh item empty). The count only
+  // gates the loop: the items are what the body holds.
+  void decodeField() override {
+    switch (decodeState_) {
+      case 0: {
+        int n = 0;
+        getInt(1, n);
+        if (fieldTaken()) decodeState_ = n > 0 ? 1 : 2;
+        return;
+      }
+      case 1: {
+        T* item = new (std::nothrow) T();
+        if (!item) return discardRest();
+        getValue(10, *item);
+        this->append(item);
+        return;
+      }
+      default:
+        return;
+    }
+  }
+
+  void encodeTextFields() override {
+    for (int i = 0; i < this->count(); ++i) {
+      if (T* item = this->get(i)) {
+        putTextValue("item", *item);
+      } else {
+        T empty;
+        putTextValue("item", empty);
+      }
+    }
+  }
+
+  // Items "item", "item1", "item2", ... up to the first name that is absent.
+  void decodeTextFields() override {
+    char name[24];
+    for (int i = 0;; ++i) {
+      if (i == 0)
+        std::snprintf(name, sizeof name, "item");
+      else
+        std::snprintf(name, sizeof name, "item%d", i);
+      if (!hasTextName(name)) return;
+      T* item = new (std::nothrow) T();
+      if (!item) return;
+      getTextValue(name, *item);
+      this->append(item);
+    }
+  }
+
+ private:
+  void appendCopies(const ZxList& other) {
+    for (int i = 0; i < other.count(); ++i) {
+      const T* item = other.get(i);
+      this->append(item ? new (std::nothrow) T(*item) : nullptr);
+    }
+  }
+};

@@ -1,0 +1,44 @@
+// Trigger texts and trigger strings of callbacks.
+//
+// A trigger text names one event, its parts separated by "-":
+// "timeout-subjob-self-*" is the event "timeout" of category "subjob" on
+// the job "self", any subjob. A trigger string is a list of trigger texts
+// and connective words, separated by white space, with "(" and ")" as
+// tokens of their own and quoted runs kept whole.
+#pragma once
+
+#include "util/zx_string.h"
+#include "util/zx_string_list.h"
+
+// Reads the "-"-separated parts of a trigger text one after the other.
+// The reader borrows the text, which must outlive it.
+class ZxTriggerReader {
+ public:
+  explicit ZxTriggerReader(const ZxString& text) : text_(text) {}
+
+  // The characters up to the next "-" or the end; the reader moves past
+  // that "-". Once the text is used up, every further part is "".
+  ZxString next();
+  // Everything not yet read, "-" characters included; "" once used up.
+  ZxString rest();
+
+ private:
+  const ZxString& text_;
+  int pos_ = 0;
+  bool done_ = false;
+};
+
+// True when the second "-"-separated part of `text` is an event category
+// name ("job", "subjob", "work", ...; "unknown" is not one).
+bool isValidTrigger(const ZxString& text);
+
+// Splits a trigger string into tokens and appends them to `tokens` (which
+// takes ownership of the new strings):
+// - blanks, tabs, carriage returns and line feeds separate tokens;
+// - "(" and ")" are tokens of their own;
+// - a run in double or single quotes is one token without its quotes; a
+//   backslash inside it takes the next character literally. A quote that
+//   is never closed runs to the end of the text, and a quote met inside a
+//   word ends that word and starts a quoted token.
+// One pass over the text: linear in its length whatever it holds.
+void splitTriggerString(const ZxString& text, ZxStringList& tokens);
