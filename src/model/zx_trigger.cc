@@ -1,6 +1,8 @@
 // Trigger text parts, trigger validity and the trigger string tokeniser.
 #include "model/zx_trigger.h"
 
+#include <new>
+
 #include "model/zx_flags.h"
 
 ZxString ZxTriggerReader::next() {
@@ -30,6 +32,10 @@ bool isValidTrigger(const ZxString& text) {
 }
 
 namespace {
+void addToken(ZxStringList& tokens, const char* bytes, int n) {
+  if (ZxString* token = new (std::nothrow) ZxString(bytes, n)) tokens.append(token);
+}
+
 bool isSeparator(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 }  // namespace
 
@@ -42,7 +48,7 @@ void splitTriggerString(const ZxString& text, ZxStringList& tokens) {
     if (isSeparator(c)) {
       ++i;
     } else if (c == '(' || c == ')') {
-      tokens.add(ZxString(s + i, 1));
+      addToken(tokens, s + i, 1);
       ++i;
     } else if (c == '"' || c == '\'') {
       const char quote = c;
@@ -57,11 +63,11 @@ void splitTriggerString(const ZxString& text, ZxStringList& tokens) {
         ++i;
       }
       if (i < n) ++i;  // past the closing quote
-      tokens.add(token);
+      addToken(tokens, token.c_str(), token.length());
     } else {
       int start = i;
       while (i < n && !isSeparator(s[i]) && s[i] != '(' && s[i] != ')' && s[i] != '"' && s[i] != '\'') ++i;
-      tokens.add(ZxString(s + start, i - start));
+      addToken(tokens, s + start, i - start);
     }
   }
 }

@@ -15,6 +15,8 @@
 class ZxTriggerReader {
  public:
   explicit ZxTriggerReader(const ZxString& text) : text_(text) {}
+  // A temporary would be gone before the first read.
+  explicit ZxTriggerReader(ZxString&&) = delete;
 
   // The characters up to the next "-" or the end; the reader moves past
   // that "-". Once the text is used up, every further part is "".

@@ -57,4 +57,29 @@ void expectPrefixesDecode(T& record) {
   EXPECT_EQ(packed(whole), bytes);
 }
 
+// The ids of the top-level fields of a packed record, in order (the
+// version word skipped, every payload stepped over by its type code).
+inline std::vector<int> fieldIds(const std::string& bytes) {
+  auto byte = [&](size_t at) { return static_cast<unsigned>(static_cast<unsigned char>(bytes[at])); };
+  auto be32 = [&](size_t at) {
+    return static_cast<size_t>(byte(at) << 24 | byte(at + 1) << 16 | byte(at + 2) << 8 | byte(at + 3));
+  };
+  std::vector<int> ids;
+  size_t pos = 4;
+  while (pos + 4 <= bytes.size()) {
+    ids.push_back(static_cast<int>(byte(pos) << 8 | byte(pos + 1)));
+    unsigned type = byte(pos + 2) << 8 | byte(pos + 3);
+    pos += 4;
+    if (type == ZxPack::kTypeInt)
+      pos += 4;
+    else if (type == ZxPack::kTypeString)
+      pos += 4 + be32(pos);
+    else if (type == ZxPack::kTypeObject)
+      pos += 8 + be32(pos + 4);
+    else
+      pos += 1;  // char, flag
+  }
+  return ids;
+}
+
 }  // namespace zxtest

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "model/zx_bump_command.h"
 #include "model/zx_callback_id.h"
