@@ -16,15 +16,20 @@
 //   };
 //
 // Member types: int (integer field), ZxString (string field) or any ZxPack
-// (nested object field). The record owns its members by value; the base
+// (nested object field); value fields (zxValueField) keep a plain value
+// that travels as a nested value record. The record owns its members by value; the base
 // adds no state of its own.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <tuple>
 #include <type_traits>
 #include <utility>
 
+#include "model/zx_status.h"
+#include "model/zx_time.h"
+#include "serial/zx_coding.h"
 #include "serial/zx_pack.h"
 #include "util/zx_string.h"
 
@@ -39,6 +44,42 @@ template <class D, class M>
 constexpr ZxField<D, M> zxField(int id, const char* name, M D::*member) {
   return ZxField<D, M>{id, name, member};
 }
+
+// A field kept in the record as a plain value (a status code, a time
+// stamp, an address text) and encoded as the nested value record R, so the
+// encoded forms are exactly R's while the record spares R's packable state.
+// ZxValueCodec<R> moves the value into a temporary R before it is encoded
+// or decoded, and back out afterwards.
+template <class D, class R, class M>
+struct ZxValueField {
+  int id;
+  const char* name;
+  M D::*member;
+};
+
+template <class R, class D, class M>
+constexpr ZxValueField<D, R, M> zxValueField(int id, const char* name, M D::*member) {
+  return ZxValueField<D, R, M>{id, name, member};
+}
+
+template <class R>
+struct ZxValueCodec;
+
+// Each codec also names its record's class number, used by the encoder's
+// direct writer of value fields (the layout tests pin it to typeId()).
+template <>
+struct ZxValueCodec<ZxStatus> {
+  static constexpr int kClass = 2;
+  static void in(ZxStatus& r, const int& v) { r.setCode(v); }
+  static void out(const ZxStatus& r, int& v) { v = r.code(); }
+};
+
+template <>
+struct ZxValueCodec<ZxTime> {
+  static constexpr int kClass = 33;
+  static void in(ZxTime& r, const int& v) { r.setValue(v); }
+  static void out(const ZxTime& r, int& v) { v = r.value(); }
+};
 
 namespace zxfields {
 
@@ -111,7 +152,7 @@ template <class D>
 class ZxRecord : public ZxPack {
  public:
   void encodeFields() override {
-    each([this](int id, const char*, auto& value) { putValue(id, value); });
+    std::apply([this](const auto&... row) { (putRow(row), ...); }, D::fields());
   }
   // Hands the current field to the reader of the row with its id (one
   // table look-up per field); that reader checks the type code. Ids that no
@@ -139,7 +180,8 @@ class ZxRecord : public ZxPack {
   }
   bool operator!=(const D& other) const { return !(*this == other); }
 
-  // Calls f(id, name, member) for every field in encoding order.
+  // Calls f(id, name, value) for every field in encoding order (for a value
+  // field, a temporary record holding the value).
   template <class F>
   void forEachField(F&& f) {
     each(std::forward<F>(f));
@@ -175,7 +217,7 @@ class ZxRecord : public ZxPack {
   template <size_t I>
   static void readRow(ZxRecord& record) {
     constexpr auto row = std::get<I>(D::fields());
-    record.getValue(row.id, record.self().*(row.member));
+    record.visit(row, [&record](int id, const char*, auto& value) { record.getValue(id, value); });
   }
   template <size_t... I>
   static Readers makeReaders(std::index_sequence<I...>) {
@@ -186,8 +228,52 @@ class ZxRecord : public ZxPack {
 
   D& self() { return static_cast<D&>(*this); }
   const D& self() const { return static_cast<const D&>(*this); }
+  template <class M>
+  void putRow(const ZxField<D, M>& row) {
+    putValue(row.id, self().*(row.member));
+  }
+  // A value field is written as its record would write itself (a nested
+  // object holding field 1), without building the record.
+  template <class R, class M>
+  void putRow(const ZxValueField<D, R, M>& row) {
+    const M& v = self().*(row.member);
+    unsigned char head[20];
+    zxcoding::putBE16(head, static_cast<uint16_t>(row.id));
+    zxcoding::putBE16(head + 2, kTypeObject);
+    zxcoding::putBE32(head + 4, static_cast<uint32_t>(ZxValueCodec<R>::kClass));
+    if constexpr (std::is_same_v<M, int>) {
+      zxcoding::putBE32(head + 8, 8);
+      zxcoding::putBE16(head + 12, 1);
+      zxcoding::putBE16(head + 14, kTypeInt);
+      zxcoding::putBE32(head + 16, static_cast<uint32_t>(v));
+      appendBytes(head, 20);
+    } else {
+      static_assert(std::is_same_v<M, ZxString>, "value fields hold an int or a string");
+      zxcoding::putBE32(head + 8, static_cast<uint32_t>(v.length()) + 8u);
+      zxcoding::putBE16(head + 12, 1);
+      zxcoding::putBE16(head + 14, kTypeString);
+      zxcoding::putBE32(head + 16, static_cast<uint32_t>(v.length()));
+      appendBytes(head, 20);
+      appendBytes(v.c_str(), v.length());
+    }
+  }
+
+  // Calls f(id, name, value) for one row: the member itself, or for a
+  // value field a temporary record holding the member's value.
+  template <class M, class F>
+  void visit(const ZxField<D, M>& row, F&& f) {
+    f(row.id, row.name, self().*(row.member));
+  }
+  template <class R, class M, class F>
+  void visit(const ZxValueField<D, R, M>& row, F&& f) {
+    M& member = self().*(row.member);
+    R record;
+    ZxValueCodec<R>::in(record, member);
+    f(row.id, row.name, record);
+    ZxValueCodec<R>::out(record, member);
+  }
   template <class F>
   void each(F&& f) {
-    std::apply([&](const auto&... row) { (f(row.id, row.name, self().*(row.member)), ...); }, D::fields());
+    std::apply([&](const auto&... row) { (visit(row, f), ...); }, D::fields());
   }
 };

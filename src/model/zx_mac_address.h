@@ -7,6 +7,7 @@
 
 #include <ostream>
 #include <tuple>
+#include <utility>
 
 #include "model/zx_job_fields.h"
 #include "util/zx_string.h"
@@ -36,11 +37,28 @@ class ZxMacAddress : public ZxRecord<ZxMacAddress> {
   const char* displayText() const { return value_.isEmpty() ? defaultText() : value_.c_str(); }
 
   static ZxString normalised(const ZxString& text);
+  // Stores a text as it is, as decoding does (no normalisation).
+  void setStoredValue(const ZxString& text) { value_ = text; }
+  // Exchanges the stored text with `other` without copying either.
+  void swapValue(ZxString& other) {
+    ZxString held(std::move(value_));
+    value_ = std::move(other);
+    other = std::move(held);
+  }
 
  private:
   friend class ZxRecord<ZxMacAddress>;
   static constexpr auto fields() { return std::make_tuple(zxField(1, "value", &ZxMacAddress::value_)); }
   ZxString value_;
+};
+
+// An address text kept by a record as a plain string travels as a nested
+// ZxMacAddress (see ZxValueField).
+template <>
+struct ZxValueCodec<ZxMacAddress> {
+  static constexpr int kClass = 155;
+  static void in(ZxMacAddress& r, ZxString& v) { r.swapValue(v); }
+  static void out(ZxMacAddress& r, ZxString& v) { r.swapValue(v); }
 };
 
 // Writes displayText().

@@ -4,7 +4,8 @@
 // agenda, and ZxWorkHash (class 70, "work_hash").
 //
 // Ownership: a work item owns its strings and nested records by value
-// (copies are deep); the containers own their items.
+// (copies are deep); status, times and hardware address are returned as
+// copies; the containers own their items.
 #pragma once
 
 #include <tuple>
@@ -37,9 +38,10 @@ class ZxWork : public ZxRecord<ZxWork> {
   const ZxString& host() const { return host_; }
   void setHost(const ZxString& v) { host_ = v; }
   void setHost(const char* bytes, int n) { host_.assign(bytes, n); }
-  const ZxStatus& status() const { return status_; }
-  ZxStatus& status() { return status_; }
-  void setStatus(const ZxStatus& v) { status_ = v; }
+  ZxStatus status() const { return ZxStatus(status_); }
+  void setStatus(const ZxStatus& v) { status_ = v.code(); }
+  int statusCode() const { return status_; }
+  void setStatusCode(int code) { status_ = code; }
   const ZxAddress& address() const { return address_; }
   void setAddress(const ZxAddress& v) { address_ = v; }
   // The number of the job the item belongs to.
@@ -62,30 +64,34 @@ class ZxWork : public ZxRecord<ZxWork> {
   void setDependency(const char* bytes, int n) { dependency_.assign(bytes, n); }
   int percent() const { return percent_; }
   void setPercent(int v) { percent_ = v; }
-  const ZxTime& lastUpdate() const { return lastUpdate_; }
-  void setLastUpdate(const ZxTime& v) { lastUpdate_ = v; }
+  ZxTime lastUpdate() const { return ZxTime(lastUpdate_); }
+  void setLastUpdate(const ZxTime& v) { lastUpdate_ = v.value(); }
   int seq() const { return seq_; }
   void setSeq(int v) { seq_ = v; }
-  const ZxTime& timeStart() const { return timeStart_; }
-  void setTimeStart(const ZxTime& v) { timeStart_ = v; }
-  const ZxTime& timeComplete() const { return timeComplete_; }
-  void setTimeComplete(const ZxTime& v) { timeComplete_ = v; }
-  const ZxMacAddress& macAddress() const { return macAddress_; }
-  void setMacAddress(const ZxMacAddress& v) { macAddress_ = v; }
+  ZxTime timeStart() const { return ZxTime(timeStart_); }
+  void setTimeStart(const ZxTime& v) { timeStart_ = v.value(); }
+  ZxTime timeComplete() const { return ZxTime(timeComplete_); }
+  void setTimeComplete(const ZxTime& v) { timeComplete_ = v.value(); }
+  ZxMacAddress macAddress() const {
+    ZxMacAddress m;
+    m.setStoredValue(macAddress_);
+    return m;
+  }
+  void setMacAddress(const ZxMacAddress& v) { macAddress_ = v.value(); }
 
-  bool isActive() const { return status_.isActive(); }
-  bool isDone() const { return status_.isDone(); }
-  bool isAssigned() const { return status_.isAssigned(); }
-  bool isKilled() const { return status_.isKilled(); }
-  bool isRunning() const { return status_.isRunning(); }
-  bool isFailed() const { return status_.isFailed(); }
-  bool isSuspended() const { return status_.isSuspended(); }
-  bool isComplete() const { return status_.isComplete(); }
-  bool isWarning() const { return status_.isWarning(); }
-  bool isPending() const { return status_.isPending(); }
-  bool isBlocked() const { return status_.isBlocked(); }
-  bool isWaiting() const { return status_.isWaiting(); }
-  bool isNone() const { return status_.isNone(); }
+  bool isActive() const { return ZxStatus(status_).isActive(); }
+  bool isDone() const { return ZxStatus(status_).isDone(); }
+  bool isAssigned() const { return ZxStatus(status_).isAssigned(); }
+  bool isKilled() const { return ZxStatus(status_).isKilled(); }
+  bool isRunning() const { return ZxStatus(status_).isRunning(); }
+  bool isFailed() const { return ZxStatus(status_).isFailed(); }
+  bool isSuspended() const { return ZxStatus(status_).isSuspended(); }
+  bool isComplete() const { return ZxStatus(status_).isComplete(); }
+  bool isWarning() const { return ZxStatus(status_).isWarning(); }
+  bool isPending() const { return ZxStatus(status_).isPending(); }
+  bool isBlocked() const { return ZxStatus(status_).isBlocked(); }
+  bool isWaiting() const { return ZxStatus(status_).isWaiting(); }
+  bool isNone() const { return ZxStatus(status_).isNone(); }
 
   // Names the item across jobs: the job number, ":", the item's name.
   ZxString key() const {
@@ -101,18 +107,21 @@ class ZxWork : public ZxRecord<ZxWork> {
     using T = ZxWork;
     return std::make_tuple(
         zxField(1, "name", &T::name_), zxField(2, "sub_id", &T::subId_), zxField(3, "host", &T::host_),
-        zxField(4, "status", &T::status_), zxField(5, "address", &T::address_), zxField(6, "pid", &T::pid_),
-        zxField(7, "data", &T::data_), zxField(8, "id", &T::id_), zxField(9, "result", &T::result_),
-        zxField(10, "retry", &T::retry_), zxField(11, "count", &T::count_),
+        zxValueField<ZxStatus>(4, "status", &T::status_), zxField(5, "address", &T::address_),
+        zxField(6, "pid", &T::pid_), zxField(7, "data", &T::data_), zxField(8, "id", &T::id_),
+        zxField(9, "result", &T::result_), zxField(10, "retry", &T::retry_), zxField(11, "count", &T::count_),
         zxField(12, "dependency", &T::dependency_), zxField(13, "percent", &T::percent_),
-        zxField(14, "last_update", &T::lastUpdate_), zxField(15, "seq", &T::seq_),
-        zxField(16, "time_start", &T::timeStart_), zxField(17, "time_complete", &T::timeComplete_),
-        zxField(18, "mac_address", &T::macAddress_));
+        zxValueField<ZxTime>(14, "last_update", &T::lastUpdate_), zxField(15, "seq", &T::seq_),
+        zxValueField<ZxTime>(16, "time_start", &T::timeStart_),
+        zxValueField<ZxTime>(17, "time_complete", &T::timeComplete_),
+        zxValueField<ZxMacAddress>(18, "mac_address", &T::macAddress_));
   }
   ZxString name_;
   int subId_ = -1;
   ZxString host_;
-  ZxStatus status_;
+  // Status codes, time stamps and the hardware address are kept as plain
+  // values and travel as their nested records.
+  int status_ = StatusCode::kNone;
   ZxAddress address_;
   int pid_ = -1;
   ZxString data_;
@@ -122,11 +131,11 @@ class ZxWork : public ZxRecord<ZxWork> {
   int count_ = 0;
   ZxString dependency_;
   int percent_ = 0;
-  ZxTime lastUpdate_;
+  int lastUpdate_ = 0;
   int seq_ = 0;
-  ZxTime timeStart_;
-  ZxTime timeComplete_;
-  ZxMacAddress macAddress_;
+  int timeStart_ = 0;
+  int timeComplete_ = 0;
+  ZxString macAddress_;
 };
 
 class ZxWorkList : public ZxList<ZxWork> {

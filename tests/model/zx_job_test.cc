@@ -145,7 +145,7 @@ TEST(ZxJob, CopiesAreDeep) {
 
   copy.children().get(0)->children().get(1)->agenda().get(0)->setName("changed");
   copy.env().mounts().insert("/mnt/c", "c");
-  copy.subjobs().get(0)->status().setCode(16);
+  copy.subjobs().get(0)->setStatusCode(16);
   EXPECT_EQ(full.children().get(0)->children().get(1)->agenda().get(0)->name(), "100");
   EXPECT_EQ(full.env().mounts().count(), 2);
   EXPECT_EQ(full.subjobs().get(0)->status().code(), 336);

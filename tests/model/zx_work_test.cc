@@ -65,7 +65,7 @@ TEST(ZxSubjobAndWork, StatusTestsAndForms) {
     EXPECT_EQ(s.isComplete(), c.complete) << c.code;
     EXPECT_EQ(s.isBadlogin(), c.badlogin) << c.code;
     ZxWork w;
-    w.status().setCode(c.code);
+    w.setStatusCode(c.code);
     EXPECT_EQ(w.isActive(), c.active) << c.code;
     EXPECT_EQ(w.isAssigned(), c.assigned) << c.code;
     EXPECT_EQ(w.isComplete(), c.complete) << c.code;
