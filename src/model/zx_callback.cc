@@ -6,22 +6,21 @@
 #include "model/zx_flags.h"
 #include "model/zx_string_hash.h"
 #include "model/zx_trigger.h"
-#include "util/zx_string_list.h"
 
 // Duplicates are removed by keeping the trigger texts already seen as keys
 // of a string hash. The events follow the order in which each trigger text
 // first occurs rather than the hash's slot order, so the result does not
 // depend on the table size the hash happened to grow to.
+// The tokens are read one at a time, so only the distinct trigger texts
+// are kept, whatever else the string holds.
 void ZxCallback::events(ZxEventList& list) const {
-  ZxStringList tokens;
-  splitTriggerString(triggers_, tokens);
+  ZxTriggerTokenizer tokenizer(triggers_);
   ZxStringHash seen;
-  for (int i = 0; i < tokens.count(); ++i) {
-    const ZxString* token = tokens.get(i);
-    if (!token || !isValidTrigger(*token) || seen.find(*token)) continue;
-    if (!seen.insert(*token, ZxString())) continue;  // out of memory
-    ZxEvent* event = new (std::nothrow) ZxEvent(*token);
-    if (event) list.append(event);
+  ZxString token;
+  while (tokenizer.next(token)) {
+    if (!isValidTrigger(token) || seen.find(token)) continue;
+    if (!seen.insert(token, ZxString())) continue;  // out of memory
+    if (ZxEvent* event = new (std::nothrow) ZxEvent(token)) list.append(event);
   }
 }
 

@@ -116,7 +116,7 @@ class ZxHash : public ZxPack {
   V* find(const ZxString& key) const {
     if (count() == 0) return nullptr;
     int slot = slotOf(key);
-    if (slot >= 0) return values_[slot];
+    if (slot >= 0) return slots_[slot].value;
     if (overflow_.empty()) return nullptr;
     auto it = overflowIndex_.find(indexKey(key));
     return it == overflowIndex_.end() ? nullptr : overflow_[it->second].value;
@@ -127,10 +127,10 @@ class ZxHash : public ZxPack {
     if (count() == 0) return nullptr;
     int slot = slotOf(key);
     if (slot >= 0) {
-      V* value = values_[slot];
-      delete keys_[slot];
-      keys_[slot] = &removedMarker_;
-      values_[slot] = nullptr;
+      V* value = slots_[slot].value;
+      delete slots_[slot].key;
+      slots_[slot].key = &removedMarker_;
+      slots_[slot].value = nullptr;
       --tableCount_;
       return value;
     }
@@ -152,10 +152,10 @@ class ZxHash : public ZxPack {
   // Destroys every key and value; the number of slots stays.
   void clear() {
     for (int i = 0; i < size_; ++i) {
-      if (keys_[i] && keys_[i] != &removedMarker_) delete keys_[i];
-      delete values_[i];
-      keys_[i] = nullptr;
-      values_[i] = nullptr;
+      Slot& e = slots_[i];
+      if (e.key && e.key != &removedMarker_) delete e.key;
+      delete e.value;
+      e = Slot();
     }
     for (Entry& e : overflow_) {
       delete e.key;
@@ -182,9 +182,9 @@ class ZxHash : public ZxPack {
     int probes = probeCount();
     for (int i = 0; i < probes; ++i) {
       int slot = slotFor(h, i, size_);
-      const ZxString* k = keys_[slot];
-      if (!k) return -1;
-      if (k != &removedMarker_ && *k == key) return slot;
+      const Slot& e = slots_[slot];
+      if (!e.key) return -1;
+      if (e.hash == h && e.key != &removedMarker_ && *e.key == key) return slot;
     }
     return -1;
   }
@@ -204,7 +204,7 @@ class ZxHash : public ZxPack {
   template <class F>
   void forEach(F&& f) const {
     for (int i = 0; i < size_; ++i)
-      if (keys_[i] && keys_[i] != &removedMarker_) f(*keys_[i], values_[i]);
+      if (slots_[i].key && slots_[i].key != &removedMarker_) f(*slots_[i].key, slots_[i].value);
     for (const Entry& e : overflow_) f(*e.key, e.value);
   }
 
@@ -304,41 +304,49 @@ class ZxHash : public ZxPack {
     return k;
   }
 
-  // Places the entry in the given arrays (replacing an equal key when
+  // One table slot; the key's hash is kept so that walks and growth
+  // compare and place without touching the key itself.
+  struct Slot {
+    ZxString* key = nullptr;
+    V* value = nullptr;
+    uint32_t hash = 0;
+  };
+
+  // Places the entry in the given slots (replacing an equal key when
   // `replace`). An empty slot ends the walk; the first removed-entry slot
   // seen is reused when no equal key turns up before the walk ends.
-  bool placeIn(ZxString** keys, V** values, int size, int& used, ZxString* key, V* value, uint32_t h,
-               bool replace) {
+  bool placeIn(Slot* slots, int size, int& used, ZxString* key, V* value, uint32_t h, bool replace) {
     int probes = size / 2 < kMaxProbes ? size / 2 : kMaxProbes;
     int freeSlot = -1;
     for (int i = 0; i < probes; ++i) {
       int slot = slotFor(h, i, size);
-      ZxString* k = keys[slot];
-      if (!k) {
+      Slot& e = slots[slot];
+      if (!e.key) {
         if (freeSlot < 0) freeSlot = slot;
         break;
       }
-      if (k == &removedMarker_) {
+      if (e.key == &removedMarker_) {
         if (freeSlot < 0) freeSlot = slot;
         if (!replace) break;
         continue;
       }
-      if (replace && *k == *key) {
-        delete values[slot];
-        delete k;
-        keys[slot] = key;
-        values[slot] = value;
+      if (replace && e.hash == h && *e.key == *key) {
+        delete e.value;
+        delete e.key;
+        e.key = key;
+        e.value = value;
         return true;
       }
     }
     if (freeSlot < 0) return false;
-    keys[freeSlot] = key;
-    values[freeSlot] = value;
+    slots[freeSlot].key = key;
+    slots[freeSlot].value = value;
+    slots[freeSlot].hash = h;
     ++used;
     return true;
   }
   bool place(ZxString* key, V* value, uint32_t h, bool replace) {
-    return placeIn(keys_, values_, size_, tableCount_, key, value, h, replace);
+    return placeIn(slots_, size_, tableCount_, key, value, h, replace);
   }
 
   bool mayGrow() const { return tableCount_ >= size_ / 8; }
@@ -353,43 +361,35 @@ class ZxHash : public ZxPack {
   // no room go to the overflow list. False when no larger table could be
   // had (the table then stays as it was).
   bool grow() {
-    ZxString** bestKeys = nullptr;
-    V** bestValues = nullptr;
+    Slot* best = nullptr;
     int bestSize = 0, bestUsed = 0;
     std::vector<Entry> homeless;
     long long from = size_;
     for (int draw = 0; draw <= kMaxRedraws; ++draw) {
       long long newSize = std::rand() % 100 + 4 * from + 1;
       if (newSize > kMaxSlots || (draw > 0 && newSize > slotBudget())) break;
-      ZxString** keys = new (std::nothrow) ZxString*[newSize]();
-      V** values = keys ? new (std::nothrow) V*[newSize]() : nullptr;
-      if (!values) {
-        delete[] keys;
-        break;
-      }
+      Slot* slots = new (std::nothrow) Slot[newSize];
+      if (!slots) break;
       int used = 0;
       std::vector<Entry> left;
       for (int i = 0; i < size_; ++i) {
-        ZxString* k = keys_[i];
-        if (!k || k == &removedMarker_) continue;
-        if (!placeIn(keys, values, static_cast<int>(newSize), used, k, values_[i], hashOf(*k), false))
-          left.push_back(Entry{k, values_[i]});
+        const Slot& e = slots_[i];
+        if (!e.key || e.key == &removedMarker_) continue;
+        if (!placeIn(slots, static_cast<int>(newSize), used, e.key, e.value, e.hash, false))
+          left.push_back(Entry{e.key, e.value});
       }
-      delete[] bestKeys;
-      delete[] bestValues;
-      bestKeys = keys;
-      bestValues = values;
+      delete[] best;
+      best = slots;
       bestSize = static_cast<int>(newSize);
       bestUsed = used;
       homeless.swap(left);
       if (homeless.empty()) break;
       from = newSize;
     }
-    if (!bestKeys) return false;
-    // The entries now belong to the new arrays (or to the overflow list).
+    if (!best) return false;
+    // The entries now belong to the new slots (or to the overflow list).
     freeArrays();
-    keys_ = bestKeys;
-    values_ = bestValues;
+    slots_ = best;
     size_ = bestSize;
     tableCount_ = bestUsed;
     for (const Entry& e : homeless) addOverflow(e.key, e.value);
@@ -402,19 +402,12 @@ class ZxHash : public ZxPack {
   }
 
   void allocate(int n) {
-    keys_ = new (std::nothrow) ZxString*[n]();
-    values_ = new (std::nothrow) V*[n]();
-    if (!keys_ || !values_) {
-      freeArrays();
-      return;
-    }
-    size_ = n;
+    slots_ = new (std::nothrow) Slot[n];
+    size_ = slots_ ? n : 0;
   }
   void freeArrays() {
-    delete[] keys_;
-    delete[] values_;
-    keys_ = nullptr;
-    values_ = nullptr;
+    delete[] slots_;
+    slots_ = nullptr;
     size_ = 0;
   }
 
@@ -427,22 +420,22 @@ class ZxHash : public ZxPack {
       return;
     }
     for (int i = 0; i < size_; ++i) {
-      const ZxString* k = other.keys_[i];
-      if (!k) continue;
-      if (k == &other.removedMarker_) {
-        keys_[i] = &removedMarker_;
+      const Slot& e = other.slots_[i];
+      if (!e.key) continue;
+      slots_[i].hash = e.hash;
+      if (e.key == &other.removedMarker_) {
+        slots_[i].key = &removedMarker_;
         continue;
       }
-      keys_[i] = new ZxString(*k);
-      values_[i] = other.values_[i] ? new V(*other.values_[i]) : nullptr;
+      slots_[i].key = new ZxString(*e.key);
+      slots_[i].value = e.value ? new V(*e.value) : nullptr;
     }
     tableCount_ = other.tableCount_;
     for (const Entry& e : other.overflow_)
       addOverflow(new ZxString(*e.key), e.value ? new V(*e.value) : nullptr);
   }
 
-  ZxString** keys_ = nullptr;
-  V** values_ = nullptr;
+  Slot* slots_ = nullptr;
   ZxString removedMarker_;
   int size_ = 0;
   int tableCount_ = 0;  // entries in the table's slots (not the overflow list)

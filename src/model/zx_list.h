@@ -66,7 +66,11 @@ class ZxList : public ZxBaseList<T>, public ZxPack {
       case 0: {
         int n = 0;
         getInt(1, n);
-        if (fieldTaken()) decodeState_ = n > 0 ? 1 : 2;
+        if (!fieldTaken()) return;
+        decodeState_ = n > 0 ? 1 : 2;
+        // Room for the declared items, but never more than the bytes left
+        // could hold (an item field takes at least 5 bytes).
+        if (n > 0) reserveItems(n < bytesLeft() / 5 + 1 ? n : bytesLeft() / 5 + 1);
         return;
       }
       case 1: {
@@ -109,6 +113,19 @@ class ZxList : public ZxBaseList<T>, public ZxPack {
   }
 
  private:
+  // Grows the slot array to hold `n` more items; nothing on failure.
+  void reserveItems(int n) {
+    long long wanted = static_cast<long long>(this->last_) + 1 + n;
+    if (wanted <= ZxBaseList<T>::capacity_ || wanted > 0x7FFFFFFF) return;
+    T** fresh = new (std::nothrow) T*[wanted];
+    if (!fresh) return;
+    for (int i = 0; i < ZxBaseList<T>::capacity_; ++i) fresh[i] = this->items_[i];
+    for (long long i = ZxBaseList<T>::capacity_; i < wanted; ++i) fresh[i] = nullptr;
+    delete[] this->items_;
+    this->items_ = fresh;
+    ZxBaseList<T>::capacity_ = static_cast<int>(wanted);
+  }
+
   void appendCopies(const ZxList& other) {
     for (int i = 0; i < other.count(); ++i) {
       const T* item = other.get(i);

@@ -25,49 +25,62 @@ ZxString ZxTriggerReader::rest() {
   return ZxString(text_.c_str() + pos_, text_.length() - pos_);
 }
 
+// Only the second part is built as a string: texts without a "-" (words,
+// parentheses) are rejected without allocating anything.
 bool isValidTrigger(const ZxString& text) {
-  ZxTriggerReader reader(text);
-  reader.next();
-  return EventCategory::valueOf(reader.next()) != EventCategory::kUnknown;
+  const char* s = text.c_str();
+  const int n = text.length();
+  int start = 0;
+  while (start < n && s[start] != '-') ++start;
+  if (start >= n) return false;
+  ++start;
+  int end = start;
+  while (end < n && s[end] != '-') ++end;
+  return EventCategory::valueOf(ZxString(s + start, end - start)) != EventCategory::kUnknown;
 }
 
 namespace {
-void addToken(ZxStringList& tokens, const char* bytes, int n) {
-  if (ZxString* token = new (std::nothrow) ZxString(bytes, n)) tokens.append(token);
-}
-
 bool isSeparator(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 }  // namespace
 
-void splitTriggerString(const ZxString& text, ZxStringList& tokens) {
-  const char* s = text.c_str();
-  const int n = text.length();
-  int i = 0;
-  while (i < n) {
-    char c = s[i];
-    if (isSeparator(c)) {
-      ++i;
-    } else if (c == '(' || c == ')') {
-      addToken(tokens, s + i, 1);
-      ++i;
-    } else if (c == '"' || c == '\'') {
-      const char quote = c;
-      ZxString token;
-      ++i;
-      while (i < n && s[i] != quote) {
-        if (s[i] == '\\') {
-          ++i;
-          if (i >= n) break;  // a backslash at the very end stands for nothing
-        }
-        token.append(s[i]);
-        ++i;
+bool ZxTriggerTokenizer::next(ZxString& token) {
+  const char* s = text_.c_str();
+  const int n = text_.length();
+  while (pos_ < n && isSeparator(s[pos_])) ++pos_;
+  if (pos_ >= n) return false;
+  const char c = s[pos_];
+  if (c == '(' || c == ')') {
+    token.assign(s + pos_, 1);
+    ++pos_;
+  } else if (c == '"' || c == '\'') {
+    token.clear();
+    ++pos_;
+    while (pos_ < n && s[pos_] != c) {
+      // Copy the run up to the next backslash or quote in one piece.
+      int start = pos_;
+      while (pos_ < n && s[pos_] != c && s[pos_] != '\\') ++pos_;
+      token.append(s + start, pos_ - start);
+      if (pos_ < n && s[pos_] == '\\') {
+        ++pos_;
+        if (pos_ >= n) break;  // a backslash at the very end stands for nothing
+        token.append(s[pos_]);
+        ++pos_;
       }
-      if (i < n) ++i;  // past the closing quote
-      addToken(tokens, token.c_str(), token.length());
-    } else {
-      int start = i;
-      while (i < n && !isSeparator(s[i]) && s[i] != '(' && s[i] != ')' && s[i] != '"' && s[i] != '\'') ++i;
-      addToken(tokens, s + start, i - start);
     }
+    if (pos_ < n) ++pos_;  // past the closing quote
+  } else {
+    int start = pos_;
+    while (pos_ < n && !isSeparator(s[pos_]) && s[pos_] != '(' && s[pos_] != ')' && s[pos_] != '"' &&
+           s[pos_] != '\'')
+      ++pos_;
+    token.assign(s + start, pos_ - start);
   }
+  return true;
+}
+
+void splitTriggerString(const ZxString& text, ZxStringList& tokens) {
+  ZxTriggerTokenizer tokenizer(text);
+  ZxString token;
+  while (tokenizer.next(token))
+    if (ZxString* copy = new (std::nothrow) ZxString(token)) tokens.append(copy);
 }

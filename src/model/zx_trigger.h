@@ -34,13 +34,27 @@ class ZxTriggerReader {
 // name ("job", "subjob", "work", ...; "unknown" is not one).
 bool isValidTrigger(const ZxString& text);
 
-// Splits a trigger string into tokens and appends them to `tokens` (which
-// takes ownership of the new strings):
+// Reads the tokens of a trigger string one after the other:
 // - blanks, tabs, carriage returns and line feeds separate tokens;
 // - "(" and ")" are tokens of their own;
 // - a run in double or single quotes is one token without its quotes; a
 //   backslash inside it takes the next character literally. A quote that
 //   is never closed runs to the end of the text, and a quote met inside a
 //   word ends that word and starts a quoted token.
-// One pass over the text: linear in its length whatever it holds.
+// Every character is looked at once: linear in the text's length whatever
+// it holds. The tokenizer borrows the text, which must outlive it.
+class ZxTriggerTokenizer {
+ public:
+  explicit ZxTriggerTokenizer(const ZxString& text) : text_(text) {}
+  explicit ZxTriggerTokenizer(ZxString&&) = delete;
+
+  // Stores the next token in `token`; false (token unchanged) at the end.
+  bool next(ZxString& token);
+
+ private:
+  const ZxString& text_;
+  int pos_ = 0;
+};
+
+// Appends every token of `text` to `tokens`, which owns the new strings.
 void splitTriggerString(const ZxString& text, ZxStringList& tokens);

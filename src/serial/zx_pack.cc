@@ -72,7 +72,7 @@ void ZxPack::releaseBuffer() {
 
 // ---- buffer ---------------------------------------------------------------
 
-bool ZxPack::reserve(int n, int extra) {
+bool ZxPack::grow(int n, int extra) {
   long long needed = static_cast<long long>(used_) + n;
   if (needed + extra <= capacity_) return true;
   long long size = 4 * needed + 16 + extra;
@@ -135,13 +135,6 @@ inline void header(unsigned char* p, int id, int type) {
   zxcoding::putBE16(p + 2, static_cast<uint16_t>(type));
 }
 }  // namespace
-
-void ZxPack::putInt(int id, int32_t value) {
-  if (!reserve(8, 0)) return;
-  header(buffer_ + used_, id, kTypeInt);
-  zxcoding::putBE32(buffer_ + used_ + 4, static_cast<uint32_t>(value));
-  used_ += 8;
-}
 
 void ZxPack::putChar(int id, char value) {
   if (!reserve(5, 0)) return;
@@ -226,30 +219,9 @@ void ZxPack::decodeBody(const unsigned char* bytes, int n, int nesting) {
   fieldTaken_ = false;
 }
 
-bool ZxPack::nextField() {
-  if (readLeft_ < 4) return false;
-  fieldId_ = zxcoding::toSigned16(zxcoding::getBE16(readPos_));
-  fieldType_ = zxcoding::toSigned16(zxcoding::getBE16(readPos_ + 2));
-  fieldTaken_ = false;
-  readPos_ += 4;
-  readLeft_ -= 4;
-  return true;
-}
-
 void ZxPack::discardRest() {
   if (readPos_) readPos_ += readLeft_;
   readLeft_ = 0;
-}
-
-bool ZxPack::takeRawInt(int32_t& value) {
-  if (readLeft_ < 4) {
-    discardRest();
-    return false;
-  }
-  value = zxcoding::toSigned32(zxcoding::getBE32(readPos_));
-  readPos_ += 4;
-  readLeft_ -= 4;
-  return true;
 }
 
 void ZxPack::skipField() {
@@ -300,14 +272,6 @@ bool ZxPack::decodeNested(ZxPack& target, int32_t n) {
 }
 
 // ---- binary readers ------------------------------------------------------------
-
-void ZxPack::getInt(int id, int& target) {
-  if (fieldTaken_ || fieldId_ != id || fieldType_ != kTypeInt) return;
-  int32_t v;
-  if (!takeRawInt(v)) return;
-  target = v;
-  fieldTaken_ = true;
-}
 
 void ZxPack::getChar(int id, char& target) {
   if (fieldTaken_ || fieldId_ != id || fieldType_ != kTypeChar) return;

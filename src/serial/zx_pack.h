@@ -27,6 +27,7 @@
 
 #include <cstdint>
 
+#include "serial/zx_coding.h"
 #include "util/zx_base.h"
 #include "util/zx_string.h"
 
@@ -187,7 +188,10 @@ class ZxPack : public ZxBase {
 
  private:
   // Room for n more bytes (plus `extra` for a text NUL).
-  bool reserve(int n, int extra);
+  bool reserve(int n, int extra) {
+    return static_cast<long long>(used_) + n + extra <= capacity_ || grow(n, extra);
+  }
+  bool grow(int n, int extra);
   void decodeBody(const unsigned char* bytes, int n, int nesting);
   void decodeTextNode(ZxTextNode* node);
   void writeText(int depth, bool trailingNewline);
@@ -209,3 +213,43 @@ class ZxPack : public ZxBase {
   bool fieldTaken_ = false;
   int depth_ = 0;
 };
+
+// The hottest writers and readers, inline.
+
+inline void ZxPack::putInt(int id, int32_t value) {
+  if (!reserve(8, 0)) return;
+  unsigned char* p = buffer_ + used_;
+  zxcoding::putBE16(p, static_cast<uint16_t>(id));
+  zxcoding::putBE16(p + 2, static_cast<uint16_t>(kTypeInt));
+  zxcoding::putBE32(p + 4, static_cast<uint32_t>(value));
+  used_ += 8;
+}
+
+inline bool ZxPack::nextField() {
+  if (readLeft_ < 4) return false;
+  fieldId_ = zxcoding::toSigned16(zxcoding::getBE16(readPos_));
+  fieldType_ = zxcoding::toSigned16(zxcoding::getBE16(readPos_ + 2));
+  fieldTaken_ = false;
+  readPos_ += 4;
+  readLeft_ -= 4;
+  return true;
+}
+
+inline bool ZxPack::takeRawInt(int32_t& value) {
+  if (readLeft_ < 4) {
+    discardRest();
+    return false;
+  }
+  value = zxcoding::toSigned32(zxcoding::getBE32(readPos_));
+  readPos_ += 4;
+  readLeft_ -= 4;
+  return true;
+}
+
+inline void ZxPack::getInt(int id, int& target) {
+  if (fieldTaken_ || fieldId_ != id || fieldType_ != kTypeInt) return;
+  int32_t v;
+  if (!takeRawInt(v)) return;
+  target = v;
+  fieldTaken_ = true;
+}

@@ -107,6 +107,27 @@ TEST(Callback, ManyDistinctTriggersEachGiveOneEvent) {
   EXPECT_EQ(events.count(), distinct);
 }
 
+TEST(Callback, HostileTriggerStrings) {
+  struct Case {
+    std::string triggers;
+    int events;
+  };
+  const std::string parens(1 << 20, '(');
+  const Case cases[] = {
+      {parens + "a-job-self" + parens, 1},
+      {"a-job-self \"" + std::string(1 << 20, 'x'), 1},  // unterminated quote
+      {"'" + std::string(1 << 20, '\\'), 0},
+      {std::string(1 << 20, '-') + " b-job-self", 1},
+  };
+  for (const Case& c : cases) {
+    ZxCallback cb;
+    cb.setTriggers(ZxString(c.triggers.data(), static_cast<int>(c.triggers.size())));
+    ZxEventList events;
+    cb.events(events);
+    EXPECT_EQ(events.count(), c.events);
+  }
+}
+
 ZxCallback sampleCallback() {
   ZxCallback c;
   c.setId(3);
