@@ -92,9 +92,9 @@ const Key<R>* findKey(const Key<R> (&table)[N], const ZxString& key) {
   {                                                           \
     key, [](R& r, const Value& v) { r.setter(v.bytes, v.n); } \
   }
-#define ZX_STATUS_KEY(R, key, getter)                                 \
+#define ZX_STATUS_KEY(R, key, setter)                                 \
   {                                                                   \
-    key, [](R& r, const Value& v) { r.getter().setCode(v.status()); } \
+    key, [](R& r, const Value& v) { r.setter(ZxStatus(v.status())); } \
   }
 
 // The job keys that set one field each; "timelimit", "agenda" and
@@ -106,9 +106,9 @@ const Key<ZxJob> kJobKeys[] = {
     ZX_INT_KEY(ZxJob, "priority", setPriority),
     ZX_TEXT_KEY(ZxJob, "user", setUser),
     ZX_TEXT_KEY(ZxJob, "domain", setDomain),
-    ZX_STATUS_KEY(ZxJob, "status", status),
-    ZX_STATUS_KEY(ZxJob, "subjobstatus", subjobStatus),
-    ZX_STATUS_KEY(ZxJob, "agendastatus", agendaStatus),
+    ZX_STATUS_KEY(ZxJob, "status", setStatus),
+    ZX_STATUS_KEY(ZxJob, "subjobstatus", setSubjobStatus),
+    ZX_STATUS_KEY(ZxJob, "agendastatus", setAgendaStatus),
     ZX_TEXT_KEY(ZxJob, "name", setName),
     ZX_TEXT_KEY(ZxJob, "label", setLabel),
     ZX_TEXT_KEY(ZxJob, "kind", setKind),
@@ -142,7 +142,7 @@ const Key<ZxWork> kWorkKeys[] = {
     {"address", [](ZxWork& w, const Value& v) { w.setAddress(ZxAddress(v.address())); }},
     ZX_TEXT_KEY(ZxWork, "name", setName),
     ZX_TEXT_KEY(ZxWork, "host", setHost),
-    ZX_STATUS_KEY(ZxWork, "status", status),
+    ZX_STATUS_KEY(ZxWork, "status", setStatus),
     ZX_TEXT_KEY(ZxWork, "data", setData),
     {"package", [](ZxWork& w, const Value& v) { w.setData(v.compact()); }},
     ZX_TEXT_KEY(ZxWork, "result", setResult),

@@ -360,7 +360,7 @@ TEST(JobHash, SubjobsOnlyWhenPresentAgendaOnlyWhenNotEmpty) {
     s->setPid(40);
     s->setHost(zx("node" + std::to_string(i)));
     s->setAddress(ZxAddress(0x7F000001u));
-    s->status().setCode(336);
+    s->setStatus(ZxStatus(336));
     s->setData(zx("(=(f=" + std::to_string(i) + "))"));
     j.subjobs().append(s);
   }
