@@ -90,6 +90,9 @@ TEST(ArchivejobCommand, WritesTheJobInBinaryFormAndAnswersItsHash) {
   EXPECT_TRUE(read == *expected);
   EXPECT_EQ(read.agenda().count(), 2);
   EXPECT_EQ(read.callbacks().count(), 1);
+  ZxJob anyForm;  // the job file reader takes the binary form first
+  EXPECT_GT(anyForm.readFile(path.c_str(), ZxPack::kFormJob), 0);
+  EXPECT_TRUE(anyForm == *expected);
 
   // A second archive to the same path truncates the file.
   o = archive(strings({path, "{name x}"}));
