@@ -163,6 +163,23 @@ const Key<ZxCallback> kCallbackKeys[] = {
     {"ready", [](ZxCallback& c, const Value& v) { c.setReady(ZxString(v.toInt())); }},
 };
 
+// The keys of a modify hash, each named as the field to change.
+const Key<ZxJob> kModifyKeys[] = {
+    ZX_INT_KEY(ZxJob, "priority", setPriority),
+    ZX_TEXT_KEY(ZxJob, "name", setName),
+    ZX_TEXT_KEY(ZxJob, "cluster", setCluster),
+    ZX_TEXT_KEY(ZxJob, "kind", setKind),
+    ZX_TEXT_KEY(ZxJob, "account", setAccount),
+    ZX_TEXT_KEY(ZxJob, "restrictions", setRestrictions),
+    ZX_TEXT_KEY(ZxJob, "requirements", setRequirements),
+    ZX_TEXT_KEY(ZxJob, "reservations", setReservations),
+    ZX_TEXT_KEY(ZxJob, "groups", setGroups),
+    ZX_TEXT_KEY(ZxJob, "hosts", setHosts),
+    ZX_TEXT_KEY(ZxJob, "hostorder", setHostOrder),
+    ZX_INT_KEY(ZxJob, "timeout", setTimeout),
+    ZX_INT_KEY(ZxJob, "cpus", setCpus),
+};
+
 #undef ZX_INT_KEY
 #undef ZX_TEXT_KEY
 #undef ZX_STATUS_KEY
@@ -399,6 +416,21 @@ ZxCallback* hashToCallback(const ZxString& text) {
   ZxCallback* callback = new (std::nothrow) ZxCallback;
   if (callback) readRecord(text.c_str(), text.length(), kCallbackKeys, *callback);
   return callback;
+}
+
+void readModifyHash(const ZxString& text, ZxJob& job, ZxStringList& fieldNames) {
+  forEachPair(text.c_str(), text.length(), [&](const ZxString& key, const Value& value) {
+    const Key<ZxJob>* row = findKey(kModifyKeys, key);
+    if (!row) return;
+    row->apply(job, value);
+    // A key given twice changes its field once, to the later value, so it
+    // is named once.
+    for (int i = 0; i < fieldNames.count(); ++i) {
+      const ZxString* name = fieldNames.get(i);
+      if (name && sameKey(*name, row->name)) return;
+    }
+    fieldNames.add(row->name);
+  });
 }
 
 bool jobToHash(const ZxJob* job, ZxString& out) {

@@ -24,10 +24,15 @@
 #include "model/zx_subjob.h"
 #include "model/zx_work.h"
 #include "util/zx_string.h"
+#include "util/zx_string_list.h"
 
 ZxJob* hashToJob(const ZxString& text);
 ZxWork* hashToWork(const ZxString& text);
 ZxCallback* hashToCallback(const ZxString& text);
+// Reads a job modify hash, the body of a modify request: each modify key
+// present sets its field in `job` and is appended once to `fieldNames`, the
+// names of the fields to change; other keys are ignored.
+void readModifyHash(const ZxString& text, ZxJob& job, ZxStringList& fieldNames);
 
 // Each sets `out` to the hash of the record and answers true; given no
 // record it answers false and leaves `out` alone.

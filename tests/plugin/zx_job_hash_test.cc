@@ -352,6 +352,59 @@ TEST(JobHash, CallbackHashReadsEveryKey) {
   }
 }
 
+TEST(JobHash, ModifyHashSetsTheJobAndNamesEachChangedFieldOnce) {
+  struct Case {
+    const char* hash;
+    std::vector<std::string> fields;
+  };
+  const Case cases[] = {
+      {"{priority 80 name \"new name\" colour red hostorder +host.memory cpus 0 timeout 30 priority 90}",
+       {"priority", "name", "hostorder", "cpus", "timeout"}},
+      {"{cluster /c kind k account a restrictions r requirements q reservations s groups g hosts h}",
+       {"cluster", "kind", "account", "restrictions", "requirements", "reservations", "groups", "hosts"}},
+      // Job keys that a modification cannot change, and texts that are no hash.
+      {"{label x user y status running timelimit 5 omithosts z}", {}},
+      {"hello", {}},
+      {"{priority}", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.hash);
+    ZxJob j;
+    ZxStringList fields;
+    readModifyHash(c.hash, j, fields);
+    std::vector<std::string> names;
+    for (int i = 0; i < fields.count(); ++i) names.push_back(str(*fields.get(i)));
+    EXPECT_EQ(names, c.fields);
+  }
+
+  ZxJob j;
+  ZxStringList fields;
+  readModifyHash(cases[0].hash, j, fields);
+  EXPECT_EQ(j.priority(), 90);
+  EXPECT_EQ(str(j.name()), "new name");
+  EXPECT_EQ(str(j.hostOrder()), "+host.memory");
+  EXPECT_EQ(j.cpus(), 1);
+  EXPECT_EQ(j.timeout(), 30);
+  EXPECT_EQ(j.callbacks().count(), 0);
+
+  ZxJob k;
+  readModifyHash(cases[1].hash, k, fields);
+  EXPECT_EQ(str(k.cluster()), "/c");
+  EXPECT_EQ(str(k.kind()), "k");
+  EXPECT_EQ(str(k.account()), "a");
+  EXPECT_EQ(str(k.restrictions()), "r");
+  EXPECT_EQ(str(k.requirements()), "q");
+  EXPECT_EQ(str(k.reservations()), "s");
+  EXPECT_EQ(str(k.groups()), "g");
+  EXPECT_EQ(str(k.hosts()), "h");
+
+  ZxJob ignored;
+  readModifyHash(cases[2].hash, ignored, fields);
+  EXPECT_EQ(str(ignored.label()), "");
+  EXPECT_EQ(ignored.timeout(), -1);
+  EXPECT_EQ(ignored.status().code(), 0);
+}
+
 TEST(JobHash, SubjobsOnlyWhenPresentAgendaOnlyWhenNotEmpty) {
   ZxJob j;
   for (int i = 0; i < 3; ++i) {
