@@ -9,6 +9,10 @@
 // i = 32, so at most 33 probes are ever made (the later ones would only
 // revisit the same slots). When the probes find no room the table grows to
 // rand() % 100 + 4 * size + 1 slots and every entry is placed again.
+// Each slot keeps its key's hash, so walks and growth compare and place
+// without touching the keys. Insertion looks along its whole walk (up to
+// the first empty slot) for an equal key before it reuses a removed-entry
+// slot, so a key is never stored twice.
 //
 // Keys whose probe slots are all taken by keys of the same hash could never
 // be placed, however large the table: such keys go to an overflow list

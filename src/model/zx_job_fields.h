@@ -152,7 +152,7 @@ template <class D>
 class ZxRecord : public ZxPack {
  public:
   void encodeFields() override {
-    std::apply([this](const auto&... row) { (putRow(row), ...); }, D::fields());
+    std::apply([this](const auto&... row) { (putRow(row), ...); }, rows());
   }
   // Hands the current field to the reader of the row with its id (one
   // table look-up per field); that reader checks the type code. Ids that no
@@ -176,7 +176,7 @@ class ZxRecord : public ZxPack {
         [&](const auto&... row) {
           return (zxfields::same(self().*(row.member), other.*(row.member)) && ...);
         },
-        D::fields());
+        rows());
   }
   bool operator!=(const D& other) const { return !(*this == other); }
 
@@ -202,6 +202,13 @@ class ZxRecord : public ZxPack {
     Reader at[kMaxFieldIds];
   };
 
+  // The table, built once at compile time (fields() itself would build
+  // the tuple on every call).
+  static const auto& rows() {
+    static constexpr auto kTable = D::fields();
+    return kTable;
+  }
+
   static constexpr bool idsFit() {
     bool seen[kMaxFieldIds] = {};
     bool fit = true;
@@ -216,8 +223,45 @@ class ZxRecord : public ZxPack {
   }
   template <size_t I>
   static void readRow(ZxRecord& record) {
-    constexpr auto row = std::get<I>(D::fields());
-    record.visit(row, [&record](int id, const char*, auto& value) { record.getValue(id, value); });
+    static constexpr auto kRow = std::get<I>(D::fields());
+    record.getRow(kRow);
+  }
+  template <class M>
+  void getRow(const ZxField<D, M>& row) {
+    getValue(row.id, self().*(row.member));
+  }
+  // A value field is read as getObject() reads its record. A body of
+  // exactly one header and one int (8 bytes) is read directly: field 1 of
+  // type int is the value, and any other field in those 8 bytes would end
+  // the nested object without effect, so the result is the same. Other
+  // bodies go through the record.
+  template <class R, class M>
+  void getRow(const ZxValueField<D, R, M>& row) {
+    if (fieldType() != kTypeObject) return;
+    M& member = self().*(row.member);
+    if constexpr (std::is_same_v<M, int>) {
+      int32_t classNumber, n;
+      if (!takeRawInt(classNumber)) return;
+      if (classNumber != ZxValueCodec<R>::kClass) return discardRest();
+      if (!takeRawInt(n)) return;
+      if (n == 8 && bytesLeft() >= 8) {
+        int32_t header, value;
+        takeRawInt(header);
+        takeRawInt(value);
+        if (header == ((1 << 16) | kTypeInt)) member = value;
+        setFieldTaken();
+        return;
+      }
+      R record;
+      ZxValueCodec<R>::in(record, member);
+      decodeNested(record, n);
+      ZxValueCodec<R>::out(record, member);
+    } else {
+      R record;
+      ZxValueCodec<R>::in(record, member);
+      getObject(row.id, record);
+      ZxValueCodec<R>::out(record, member);
+    }
   }
   template <size_t... I>
   static Readers makeReaders(std::index_sequence<I...>) {
@@ -274,6 +318,6 @@ class ZxRecord : public ZxPack {
   }
   template <class F>
   void each(F&& f) {
-    std::apply([&](const auto&... row) { (visit(row, f), ...); }, D::fields());
+    std::apply([&](const auto&... row) { (visit(row, f), ...); }, rows());
   }
 };

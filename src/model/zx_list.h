@@ -74,7 +74,7 @@ class ZxList : public ZxBaseList<T>, public ZxPack {
         return;
       }
       case 1: {
-        T* item = new (std::nothrow) T();
+        T* item = newItem();
         if (!item) return discardRest();
         getValue(10, *item);
         this->append(item);
@@ -105,12 +105,18 @@ class ZxList : public ZxBaseList<T>, public ZxPack {
       else
         std::snprintf(name, sizeof name, "item%d", i);
       if (!hasTextName(name)) return;
-      T* item = new (std::nothrow) T();
+      T* item = newItem();
       if (!item) return;
       getTextValue(name, *item);
       this->append(item);
     }
   }
+
+ protected:
+  // A fresh item for decoding; instances may override it.
+  // Default-initialised: records initialise their own members, and this
+  // skips zero-filling the whole object first.
+  virtual T* newItem() const { return new (std::nothrow) T; }
 
  private:
   // Grows the slot array to hold `n` more items; nothing on failure.

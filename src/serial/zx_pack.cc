@@ -77,9 +77,11 @@ bool ZxPack::grow(int n, int extra) {
   if (needed + extra <= capacity_) return true;
   long long size = 4 * needed + 16 + extra;
   if (size > INT_MAX) size = INT_MAX;
-  if (needed + extra > size) return false;
-  unsigned char* fresh = new (std::nothrow) unsigned char[size];
-  if (!fresh) return false;
+  unsigned char* fresh = needed + extra <= size ? new (std::nothrow) unsigned char[size] : nullptr;
+  if (!fresh) {
+    encodeFailed_ = true;  // the form would be incomplete: pack() and toText() say so
+    return false;
+  }
   if (used_ > 0) std::memcpy(fresh, buffer_, static_cast<size_t>(used_));
   delete[] buffer_;
   buffer_ = fresh;
@@ -113,6 +115,7 @@ void ZxPack::lendBufferTo(ZxPack& child) {
   child.buffer_ = buffer_;
   child.used_ = used_;
   child.capacity_ = capacity_;
+  child.encodeFailed_ = encodeFailed_;
   buffer_ = nullptr;
   used_ = 0;
   capacity_ = 0;
@@ -122,6 +125,7 @@ void ZxPack::takeBufferBack(ZxPack& child) {
   buffer_ = child.buffer_;
   used_ = child.used_;
   capacity_ = child.capacity_;
+  encodeFailed_ = child.encodeFailed_;
   child.buffer_ = nullptr;
   child.used_ = 0;
   child.capacity_ = 0;
@@ -152,6 +156,10 @@ void ZxPack::putBool(int id, bool value) {
 
 void ZxPack::putString(int id, const ZxString& value) {
   int n = value.length();
+  if (n > INT_MAX - 16) {
+    encodeFailed_ = true;  // no form can hold it
+    return;
+  }
   if (!reserve(8 + n, 0)) return;
   header(buffer_ + used_, id, kTypeString);
   zxcoding::putBE32(buffer_ + used_ + 4, static_cast<uint32_t>(n));
@@ -183,11 +191,13 @@ void ZxPack::putObject(int id, ZxPack& object) {
 
 int ZxPack::pack() {
   used_ = 0;
+  encodeFailed_ = false;
   unsigned char version[4];
   zxcoding::putBE32(version, kVersion);
   appendBytes(version, 4);
   if (used_ != 4) return 0;
   encodeFields();
+  if (encodeFailed_) used_ = 0;
   return used_;
 }
 
@@ -202,22 +212,6 @@ int ZxPack::unpack(const void* bytes, int n) {
 }
 
 // ---- decoding loop -----------------------------------------------------------
-
-void ZxPack::decodeBody(const unsigned char* bytes, int n, int nesting) {
-  readPos_ = bytes;
-  readLeft_ = n;
-  nesting_ = nesting;
-  decodeState_ = 0;
-  while (nextField()) {
-    decodeField();
-    if (!fieldTaken_) skipField();
-  }
-  readPos_ = nullptr;
-  readLeft_ = 0;
-  fieldId_ = 0;
-  fieldType_ = 0;
-  fieldTaken_ = false;
-}
 
 void ZxPack::discardRest() {
   if (readPos_) readPos_ += readLeft_;
@@ -259,18 +253,6 @@ void ZxPack::skipField() {
   discardRest();
 }
 
-bool ZxPack::decodeNested(ZxPack& target, int32_t n) {
-  if (n < 0 || n > readLeft_ || nesting_ >= kMaxNesting || &target == this) {
-    discardRest();
-    return false;
-  }
-  target.decodeBody(readPos_, n, nesting_ + 1);
-  readPos_ += n;
-  readLeft_ -= n;
-  fieldTaken_ = true;
-  return true;
-}
-
 // ---- binary readers ------------------------------------------------------------
 
 void ZxPack::getChar(int id, char& target) {
@@ -289,26 +271,6 @@ void ZxPack::getBool(int id, bool& target) {
   ++readPos_;
   --readLeft_;
   fieldTaken_ = true;
-}
-
-void ZxPack::getString(int id, ZxString& target) {
-  if (fieldTaken_ || fieldId_ != id || fieldType_ != kTypeString) return;
-  int32_t n;
-  if (!takeRawInt(n)) return;
-  if (n < 0 || n > readLeft_) return discardRest();
-  if (n > 0) target.assign(reinterpret_cast<const char*>(readPos_), n);
-  readPos_ += n;
-  readLeft_ -= n;
-  fieldTaken_ = true;
-}
-
-void ZxPack::getObject(int id, ZxPack& target) {
-  if (fieldTaken_ || fieldId_ != id || fieldType_ != kTypeObject) return;
-  int32_t classNumber, n;
-  if (!takeRawInt(classNumber)) return;
-  if (classNumber != target.typeId()) return discardRest();
-  if (!takeRawInt(n)) return;
-  decodeNested(target, n);
 }
 
 // ---- text writers ------------------------------------------------------------------
@@ -335,8 +297,10 @@ void ZxPack::writeText(int depth, bool trailingNewline) {
 
 const char* ZxPack::toText() {
   used_ = 0;
+  encodeFailed_ = false;
   appendText("<version>1</version>\n", 21);
   writeText(0, false);
+  if (encodeFailed_) used_ = 0;
   if (!buffer_ && !reserve(0, 4)) return "";
   buffer_[used_] = 0;
   return reinterpret_cast<const char*>(buffer_);

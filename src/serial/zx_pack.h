@@ -74,13 +74,14 @@ class ZxPack : public ZxBase {
   virtual void encodeTextFields() = 0;
   virtual void decodeTextFields() = 0;
 
-  // Binary form: version word and fields; returns used() (0 only when out
-  // of memory). The bytes are at buffer().
+  // Binary form: version word and fields; returns used(), or 0 (and
+  // used() 0) when memory ran out. The bytes are at buffer().
   int pack();
   // Reads the binary form; returns kOk, kTooShort, kNoFields or kBadVersion.
   int unpack(const void* bytes, int n);
 
-  // Text form, NUL-terminated (never null); used() is its length.
+  // Text form, NUL-terminated (never null); used() is its length, 0 when
+  // memory ran out.
   const char* toText();
   // Reads a text form with a single root element; returns kOk,
   // kNoVersion, kBadVersion, kNotWellFormed or kNoParser.
@@ -212,6 +213,7 @@ class ZxPack : public ZxBase {
   int fieldType_ = 0;
   bool fieldTaken_ = false;
   int depth_ = 0;
+  bool encodeFailed_ = false;  // an append ran out of memory during this encoding
 };
 
 // The hottest writers and readers, inline.
@@ -251,5 +253,53 @@ inline void ZxPack::getInt(int id, int& target) {
   int32_t v;
   if (!takeRawInt(v)) return;
   target = v;
+  fieldTaken_ = true;
+}
+
+inline void ZxPack::decodeBody(const unsigned char* bytes, int n, int nesting) {
+  readPos_ = bytes;
+  readLeft_ = n;
+  nesting_ = nesting;
+  decodeState_ = 0;
+  while (nextField()) {
+    decodeField();
+    if (!fieldTaken_) skipField();
+  }
+  readPos_ = nullptr;
+  readLeft_ = 0;
+  fieldId_ = 0;
+  fieldType_ = 0;
+  fieldTaken_ = false;
+}
+
+inline bool ZxPack::decodeNested(ZxPack& target, int32_t n) {
+  if (n < 0 || n > readLeft_ || nesting_ >= kMaxNesting || &target == this) {
+    discardRest();
+    return false;
+  }
+  target.decodeBody(readPos_, n, nesting_ + 1);
+  readPos_ += n;
+  readLeft_ -= n;
+  fieldTaken_ = true;
+  return true;
+}
+
+inline void ZxPack::getObject(int id, ZxPack& target) {
+  if (fieldTaken_ || fieldId_ != id || fieldType_ != kTypeObject) return;
+  int32_t classNumber, n;
+  if (!takeRawInt(classNumber)) return;
+  if (classNumber != target.typeId()) return discardRest();
+  if (!takeRawInt(n)) return;
+  decodeNested(target, n);
+}
+
+inline void ZxPack::getString(int id, ZxString& target) {
+  if (fieldTaken_ || fieldId_ != id || fieldType_ != kTypeString) return;
+  int32_t n;
+  if (!takeRawInt(n)) return;
+  if (n < 0 || n > readLeft_) return discardRest();
+  if (n > 0) target.assign(reinterpret_cast<const char*>(readPos_), n);
+  readPos_ += n;
+  readLeft_ -= n;
   fieldTaken_ = true;
 }

@@ -46,6 +46,36 @@ TEST(ZxSubjobAndWork, BinaryLayouts) {
                                    O(17, 33, zero) + O(18, 155, S(1, "")));
 }
 
+// Status and times are kept as plain values and read from their nested
+// records; odd nested bodies read as the records themselves would.
+TEST(ZxSubjobAndWork, NestedValueBodies) {
+  struct Case {
+    const char* what;
+    std::string fields;
+    int status, lastUpdate, percent;
+  } cases[] = {
+      {"plain", O(4, 2, I(1, 16)) + O(14, 33, I(1, 5)) + I(13, 7), 16, 5, 7},
+      {"other field in the body", O(4, 2, I(2, 99)) + I(13, 7), 0, 0, 7},
+      {"longer body", O(4, 2, I(7, 1) + I(1, 336)) + I(13, 7), 336, 0, 7},
+      {"string in the body", O(4, 2, S(1, "abcd")) + I(13, 7), 0, 0, 7},
+      {"class mismatch drops the rest", O(4, 33, I(1, 16)) + I(13, 7), 0, 0, 0},
+      {"count beyond the end", be16(4) + be16(4) + be32(2) + be32(9) + I(1, 16), 0, 0, 0},
+      {"body cut short", be16(4) + be16(4) + be32(2) + be32(8) + be16(1), 0, 0, 0},
+      {"not an object", I(4, 336) + I(13, 7), 0, 0, 7},
+  };
+  for (const Case& c : cases) {
+    ZxWork w;
+    std::string bytes = be32(1) + c.fields;
+    EXPECT_EQ(w.unpack(bytes.data(), static_cast<int>(bytes.size())), ZxPack::kOk) << c.what;
+    EXPECT_EQ(w.statusCode(), c.status) << c.what;
+    EXPECT_EQ(w.lastUpdate().value(), c.lastUpdate) << c.what;
+    EXPECT_EQ(w.percent(), c.percent) << c.what;
+  }
+  ZxWork* w = zxtest::makeWork(3);
+  zxtest::expectPrefixesDecode(*w);
+  delete w;
+}
+
 TEST(ZxSubjobAndWork, StatusTestsAndForms) {
   struct Case {
     int code;
