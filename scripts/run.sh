@@ -9,4 +9,6 @@ zx_install_packages
 zx_configure "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZX_BUILD_TESTS=OFF >/dev/null
 cmake --build "$BUILD" -j "$(zx_jobs)" --target zx melhost >/dev/null
 cd "$ZX_ROOT"
+# The repository's own job types (the "maya" type brings the farm menu).
+export ZXPATH="${ZXPATH:-$ZX_ROOT/jobtypes}"
 exec "$BUILD/tools/melhost/melhost" -p "$BUILD/src/zx.so" "${1:-examples/demo.mel}"

@@ -433,6 +433,18 @@ void readModifyHash(const ZxString& text, ZxJob& job, ZxStringList& fieldNames) 
   });
 }
 
+ZxModifyCommand* hashToModifyRequest(const ZxString& text) {
+  ZxModifyCommand* request = new (std::nothrow) ZxModifyCommand;
+  if (!request) return nullptr;
+  ZxJob job;
+  ZxStringList names;
+  readModifyHash(text, job, names);
+  for (int i = 0; i < names.count(); ++i)
+    if (ZxField* field = new (std::nothrow) ZxField(*names.get(i), 0)) request->fields().append(field);
+  request->job() = job;
+  return request;
+}
+
 bool jobToHash(const ZxJob* job, ZxString& out) {
   if (!job) return false;
   out.clear();

@@ -22,6 +22,7 @@
 #include "model/zx_job.h"
 #include "model/zx_status_tally.h"
 #include "model/zx_subjob.h"
+#include "model/zx_modify_command.h"
 #include "model/zx_work.h"
 #include "util/zx_string.h"
 #include "util/zx_string_list.h"
@@ -33,6 +34,10 @@ ZxCallback* hashToCallback(const ZxString& text);
 // present sets its field in `job` and is appended once to `fieldNames`, the
 // names of the fields to change; other keys are ignored.
 void readModifyHash(const ZxString& text, ZxJob& job, ZxStringList& fieldNames);
+// A new job modify request, owned by the caller: its job carries the values
+// of the modify hash and its field list names the changed fields, in the
+// order of the hash. Null only when out of memory.
+ZxModifyCommand* hashToModifyRequest(const ZxString& text);
 
 // Each sets `out` to the hash of the record and answers true; given no
 // record it answers false and leaves `out` alone.

@@ -405,6 +405,27 @@ TEST(JobHash, ModifyHashSetsTheJobAndNamesEachChangedFieldOnce) {
   EXPECT_EQ(ignored.status().code(), 0);
 }
 
+TEST(JobHash, ModifyRequestCarriesTheJobAndTheChangedFields) {
+  std::unique_ptr<ZxModifyCommand> r(hashToModifyRequest("{priority 10 name new}"));
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(r->job().priority(), 10);
+  EXPECT_EQ(str(r->job().name()), "new");
+  ASSERT_EQ(r->fields().count(), 2);
+  EXPECT_EQ(str(r->fields().get(0)->name()), "priority");
+  EXPECT_EQ(str(r->fields().get(1)->name()), "name");
+  EXPECT_EQ(r->fields().get(0)->sign(), 0);
+  // The request travels: it reads back through its binary form.
+  ASSERT_GT(r->pack(), 0);
+  ZxModifyCommand back;
+  ASSERT_EQ(back.unpack(r->buffer(), r->used()), 0);
+  EXPECT_EQ(back.job().priority(), 10);
+  ASSERT_EQ(back.fields().count(), 2);
+  EXPECT_EQ(str(back.fields().get(1)->name()), "name");
+  std::unique_ptr<ZxModifyCommand> empty(hashToModifyRequest("hello"));
+  ASSERT_NE(empty, nullptr);
+  EXPECT_EQ(empty->fields().count(), 0);
+}
+
 TEST(JobHash, SubjobsOnlyWhenPresentAgendaOnlyWhenNotEmpty) {
   ZxJob j;
   for (int i = 0; i < 3; ++i) {
