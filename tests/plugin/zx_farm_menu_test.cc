@@ -9,54 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "config/zx_env_fixture.h"
-#include "config/zx_paths.h"
+#include "plugin/zx_job_type_folders.h"
 
 namespace {
 
-class RecordingHost : public mayahost::Host {
- public:
-  MStatus registerCommand(const MString&, MCreatorFunction) override { return MStatus::kSuccess; }
-  MStatus deregisterCommand(const MString&) override { return MStatus::kSuccess; }
-  MStatus sourceFile(const MString& path) override {
-    sourced.push_back(path.str());
-    return MStatus::kFailure;  // a failing script changes nothing
-  }
-  MStatus executeCommand(const MString& command, bool display, bool undo) override {
-    executed.push_back(command.str() + (display ? " display" : "") + (undo ? " undo" : ""));
-    return MStatus::kFailure;  // as for an unknown procedure
-  }
-  void displayError(const MString& m) override { messages.push_back(m.str()); }
-  void displayWarning(const MString& m) override { messages.push_back(m.str()); }
-  void displayInfo(const MString& m) override { messages.push_back(m.str()); }
-  std::vector<std::string> sourced, executed, messages;
-};
-
-class FarmMenu : public testing::Test {
+class FarmMenu : public JobTypeFolders {
  protected:
-  void SetUp() override {
-    resetInstallDir();
-    tmp_.mkdir("etc");
-    tmp_.mkdir("types");
-    env_.set("ZX_CONF_DIR", tmp_.file("etc"))
-        .set("ZX_DIR", tmp_.file("inst"))
-        .set("ZXPATH", tmp_.file("types"));
-    mayahost::setHost(&host_);
-  }
-  void TearDown() override {
-    mayahost::setHost(nullptr);
-    resetInstallDir();
-    EXPECT_TRUE(host_.messages.empty());
-  }
-  std::string addMaya(const std::string& conf) {
-    std::string folder = tmp_.mkdir("types/maya");
-    tmp_.write("types/maya/job.conf", conf);
-    return folder;
-  }
-
-  zxtest::TempDir tmp_;
-  zxtest::ScopedEnv env_;
-  RecordingHost host_;
+  std::string addMaya(const std::string& conf) { return addType("maya", conf); }
 };
 
 TEST_F(FarmMenu, SourcesTheConfiguredScriptOnlyWhenItIsAFile) {

@@ -13,26 +13,12 @@
 #include <string>
 #include <vector>
 
-#include "config/zx_env_fixture.h"
-#include "config/zx_paths.h"
 #include "model/zx_flags.h"
+#include "plugin/zx_job_type_folders.h"
 
 namespace {
 
 using mayahost::CommandResult;
-
-// Counts the messages commands show; every command here must stay silent.
-class QuietHost : public mayahost::Host {
- public:
-  MStatus registerCommand(const MString&, MCreatorFunction) override { return MStatus::kFailure; }
-  MStatus deregisterCommand(const MString&) override { return MStatus::kFailure; }
-  MStatus sourceFile(const MString&) override { return MStatus::kFailure; }
-  MStatus executeCommand(const MString&, bool, bool) override { return MStatus::kFailure; }
-  void displayError(const MString& m) override { messages.push_back(m.str()); }
-  void displayWarning(const MString& m) override { messages.push_back(m.str()); }
-  void displayInfo(const MString& m) override { messages.push_back(m.str()); }
-  std::vector<std::string> messages;
-};
 
 struct Outcome {
   MStatus status;
@@ -53,32 +39,7 @@ MArgList strings(const std::vector<std::string>& words) {
   return list;
 }
 
-class JobTypeCommands : public testing::Test {
- protected:
-  void SetUp() override {
-    resetInstallDir();
-    tmp_.mkdir("etc");
-    tmp_.mkdir("types");
-    env_.set("ZX_CONF_DIR", tmp_.file("etc"))
-        .set("ZX_DIR", tmp_.file("inst"))
-        .set("ZXPATH", tmp_.file("types"));
-    mayahost::setHost(&host_);
-  }
-  void TearDown() override {
-    mayahost::setHost(nullptr);
-    resetInstallDir();
-    EXPECT_TRUE(host_.messages.empty()) << host_.messages.front();
-  }
-  std::string addType(const std::string& name, const std::string& conf) {
-    std::string folder = tmp_.mkdir("types/" + name);
-    tmp_.write("types/" + name + "/job.conf", conf);
-    return folder;
-  }
-
-  zxtest::TempDir tmp_;
-  zxtest::ScopedEnv env_;
-  QuietHost host_;
-};
+class JobTypeCommands : public JobTypeFolders {};
 
 TEST_F(JobTypeCommands, JobConfigAnswersKeysWithAndWithoutResolution) {
   std::string maya = addType("maya", "maya_menu = menu/farm.mel\nabs = /opt/farm.mel\ndetail = \"a b\"\n");
