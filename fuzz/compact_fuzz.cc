@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // package string has no other form for it), so the first conversion may
   // reshape the tree; from then on the package string must be a fixed point.
   ZxString first = treeToPackage(tree);
-  ZX_FUZZ_CHECK(first.length() <= kPackageTextBase + kPackageTextPerByte * (2LL * size + 1));
+  ZX_FUZZ_CHECK(static_cast<long long>(first.length()) <= kPackageTextBase + kPackageTextPerByte * (2LL * static_cast<long long>(size) + 1));
   // As in the package tree target: strings of runaway size (a quote nested
   // deep) are bounded above but not read back through every level.
   const long long measured = packageLength(tree);

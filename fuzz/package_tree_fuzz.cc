@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ZX_FUZZ_CHECK(zxfuzz::treeDepth(tree) <= kMaxPackageDepth);
 
   ZxString package = treeToPackage(tree);
-  ZX_FUZZ_CHECK(package.length() <= kPackageTextBase + kPackageTextPerByte * (2LL * size + 1));
+  ZX_FUZZ_CHECK(static_cast<long long>(package.length()) <= kPackageTextBase + kPackageTextPerByte * (2LL * static_cast<long long>(size) + 1));
   // Quoting doubles the backslashes of each level, so a short text nested
   // deep around a quote measures megabytes and may be cut; a string that
   // fits every limit is written whole, as measured. Reading long strings back

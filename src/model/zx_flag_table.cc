@@ -13,17 +13,21 @@ ZxString ZxFlagTable::toNames(int value) const {
   return out;
 }
 
+namespace {
+// The row named `name`, or null: the one lookup of both table shapes.
+const ZxNamedValue* rowNamed(const ZxNamedValue* rows, int count, const ZxString& name) {
+  for (int i = 0; i < count; ++i)
+    if (name == rows[i].name) return &rows[i];
+  return nullptr;
+}
+}  // namespace
+
 int ZxFlagTable::bitOf(const ZxString& name) const {
-  for (int i = 0; i < count_; ++i)
-    if (name == rows_[i].name) return rows_[i].value;
-  return 0;
+  const ZxNamedValue* r = rowNamed(rows_, count_, name);
+  return r ? r->value : 0;
 }
 
-bool ZxFlagTable::isName(const ZxString& name) const {
-  for (int i = 0; i < count_; ++i)
-    if (name == rows_[i].name) return true;
-  return false;
-}
+bool ZxFlagTable::isName(const ZxString& name) const { return rowNamed(rows_, count_, name) != nullptr; }
 
 int ZxFlagTable::fromNames(const ZxString& text) const {
   if (text.isInteger()) return text.toInt();
@@ -50,16 +54,11 @@ const char* ZxEnumTable::nameOf(int value) const {
 }
 
 int ZxEnumTable::valueOf(const ZxString& name) const {
-  for (int i = 0; i < count_; ++i)
-    if (name == rows_[i].name) return rows_[i].value;
-  return unknownValue_;
+  const ZxNamedValue* r = rowNamed(rows_, count_, name);
+  return r ? r->value : unknownValue_;
 }
 
-bool ZxEnumTable::isName(const ZxString& name) const {
-  for (int i = 0; i < count_; ++i)
-    if (name == rows_[i].name) return true;
-  return false;
-}
+bool ZxEnumTable::isName(const ZxString& name) const { return rowNamed(rows_, count_, name) != nullptr; }
 
 namespace {
 

@@ -358,6 +358,13 @@ bool ZxString::operator==(const ZxString& s) const {
   return std::strcmp(data_, s.data_) == 0;
 }
 
+bool ZxString::operator==(const char* s) const {
+  size_t n = s ? std::strlen(s) : 0;
+  if (n != static_cast<size_t>(length_)) return false;
+  if (n == 0) return true;
+  return std::strcmp(data_, s) == 0;
+}
+
 bool ZxString::equals(const ZxString& s, int mode) const {
   if (length_ != s.length_) return false;
   if (length_ == 0) return true;

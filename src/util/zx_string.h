@@ -95,7 +95,9 @@ class ZxString : public ZxBase {
   // Comparisons.
   bool operator==(const ZxString& s) const;
   bool operator!=(const ZxString& s) const { return !(*this == s); }
-  bool operator==(const char* s) const { return *this == ZxString(s); }
+  // As == with ZxString(s), without building one (table lookups compare
+  // against many literals).
+  bool operator==(const char* s) const;
   bool operator!=(const char* s) const { return !(*this == s); }
   // mode 0: exact (strcmp); mode 1: ASCII case ignored over all bytes; else false.
   bool equals(const ZxString& s, int mode) const;

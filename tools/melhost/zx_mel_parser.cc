@@ -593,18 +593,24 @@ class Parser {
     return true;
   }
 
-  bool arrayLiteral(std::unique_ptr<Expr>& out) {
-    out = newExpr(Expr::Kind::kArray, take());
-    if (!isPunct("}")) {
+  // Expressions separated by "," up to `close`, adopted as children of
+  // `into`; consumes `close`.
+  bool commaList(Expr& into, const char* close) {
+    if (!isPunct(close)) {
       while (true) {
         std::unique_ptr<Expr> e;
         if (!expression(e)) return false;
-        if (!adopt(*out, std::move(e))) return false;
+        if (!adopt(into, std::move(e))) return false;
         if (!isPunct(",")) break;
         take();
       }
     }
-    return expect("}");
+    return expect(close);
+  }
+
+  bool arrayLiteral(std::unique_ptr<Expr>& out) {
+    out = newExpr(Expr::Kind::kArray, take());
+    return commaList(*out, "}");
   }
 
   bool primary(std::unique_ptr<Expr>& out) {
@@ -628,18 +634,15 @@ class Parser {
         return backquote(out);
       case TokenKind::kIdent: {
         if (isPunct("(", 1)) return functionCall(out);
-        static const char* const kTrue[] = {"true", "on", "yes"};
-        static const char* const kFalse[] = {"false", "off", "no"};
-        for (const char* w : kTrue)
-          if (tok.text == w) {
+        // MEL's boolean words are the integers 1 and 0.
+        static const struct {
+          const char* word;
+          int value;
+        } kBooleans[] = {{"true", 1}, {"on", 1}, {"yes", 1}, {"false", 0}, {"off", 0}, {"no", 0}};
+        for (const auto& b : kBooleans)
+          if (tok.text == b.word) {
             out = newExpr(Expr::Kind::kInt, take());
-            out->number = 1;
-            return true;
-          }
-        for (const char* w : kFalse)
-          if (tok.text == w) {
-            out = newExpr(Expr::Kind::kInt, take());
-            out->number = 0;
+            out->number = b.value;
             return true;
           }
         return unexpected();
@@ -662,16 +665,7 @@ class Parser {
     take();  // (
     out = newExpr(Expr::Kind::kCall, name);
     out->text = name.text;
-    if (!isPunct(")")) {
-      while (true) {
-        std::unique_ptr<Expr> e;
-        if (!expression(e)) return false;
-        if (!adopt(*out, std::move(e))) return false;
-        if (!isPunct(",")) break;
-        take();
-      }
-    }
-    return expect(")");
+    return commaList(*out, ")");
   }
 
   const std::vector<Token>& t_;
