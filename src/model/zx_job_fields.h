@@ -152,7 +152,7 @@ template <class D>
 class ZxRecord : public ZxPack {
  public:
   void encodeFields() override {
-    std::apply([this](const auto&... row) { (putRow(row), ...); }, rows());
+    std::apply([&](const auto&... row) { (putRow(row), ...); }, rows());
   }
   // Hands the current field to the reader of the row with its id (one
   // table look-up per field); that reader checks the type code. Ids that no
@@ -164,10 +164,10 @@ class ZxRecord : public ZxPack {
     if (current >= 0 && current < kMaxFieldIds && readers.at[current]) readers.at[current](*this);
   }
   void encodeTextFields() override {
-    each([this](int, const char* name, auto& value) { putTextValue(name, value); });
+    each([&](int, const char* name, auto& value) { putTextValue(name, value); });
   }
   void decodeTextFields() override {
-    each([this](int, const char* name, auto& value) { getTextValue(name, value); });
+    each([&](int, const char* name, auto& value) { getTextValue(name, value); });
   }
 
   // True when every field of the table equals the other record's.

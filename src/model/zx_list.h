@@ -1,5 +1,8 @@
-// ZxList<T>: the packable owning list. Items are heap objects owned by the
-// list (see ZxBaseList); copying copies every item.
+// ZxList<T>: the packable owning list. Items are owned by the list (see
+// ZxBaseList); copying copies every item. Items made by the binary decoder
+// and by copying come from the list's item blocks (one allocation for a
+// run of items); items made by the text decoder and appended ones are
+// separate heap objects.
 //
 // An instance supplies only its class number and type name:
 //   class ZxJobIdList : public ZxList<ZxJobId> {
@@ -16,6 +19,7 @@
 
 #include <cstdio>
 #include <new>
+#include <type_traits>
 #include <utility>
 
 #include "serial/zx_pack.h"
@@ -48,7 +52,11 @@ class ZxList : public ZxBaseList<T>, public ZxPack {
 
   void encodeFields() override {
     putInt(1, this->count());
+    // Items are separate heap objects: fetching a few ahead hides the wait
+    // for each one on long lists.
+    constexpr int kPrefetch = 16;
     for (int i = 0; i < this->count(); ++i) {
+      if (i + kPrefetch < this->count()) __builtin_prefetch(this->get(i + kPrefetch));
       if (T* item = this->get(i)) {
         putValue(10, *item);
       } else {
@@ -70,14 +78,33 @@ class ZxList : public ZxBaseList<T>, public ZxPack {
         decodeState_ = n > 0 ? 1 : 2;
         // Room for the declared items, but never more than the bytes left
         // could hold (an item field takes at least 5 bytes).
-        if (n > 0) reserveItems(n < bytesLeft() / 5 + 1 ? n : bytesLeft() / 5 + 1);
+        pending_ = n < bytesLeft() / 5 + 1 ? n : bytesLeft() / 5 + 1;
+        if (n > 0) reserveItems(static_cast<int>(pending_));
         return;
       }
       case 1: {
-        T* item = newItem();
+        // Items come from the list's blocks, sized by the declared count
+        // (as capped above) within eight times the bytes left.
+        const long long expected = pending_ > 0 ? pending_ : bytesLeft() / 5 + 1;
+        T* item = this->newBlockItem(expected, 8LL * bytesLeft());
         if (!item) return discardRest();
+        if (pending_ > 0) --pending_;
         getValue(10, *item);
         this->append(item);
+        if constexpr (std::is_same<T, ZxString>::value) {
+          // The string items that follow are taken in one run, without a
+          // trip through the decoding loop per field; the first field that
+          // is not a whole string item goes back to the loop.
+          const char* bytes = nullptr;
+          int n = 0;
+          while (takeNextString(10, bytes, n)) {
+            item = this->newBlockItem(pending_ > 0 ? pending_ : bytesLeft() / 5 + 1, 8LL * bytesLeft());
+            if (!item) return discardRest();
+            if (pending_ > 0) --pending_;
+            if (n > 0) item->assignFitted(bytes, n);
+            this->append(item);
+          }
+        }
         return;
       }
       default:
@@ -132,10 +159,21 @@ class ZxList : public ZxBaseList<T>, public ZxPack {
     ZxBaseList<T>::capacity_ = static_cast<int>(wanted);
   }
 
+  // Items still expected by the binary decoder (its declared count, capped).
+  long long pending_ = 0;
+
+  // The copies share blocks, one allocation for the whole run.
   void appendCopies(const ZxList& other) {
-    for (int i = 0; i < other.count(); ++i) {
+    const int n = other.count();
+    for (int i = 0; i < n; ++i) {
       const T* item = other.get(i);
-      this->append(item ? new (std::nothrow) T(*item) : nullptr);
+      if (!item) {
+        this->append(nullptr);
+        continue;
+      }
+      const long long left = n - i;
+      T* copy = this->newBlockItem(left, left * static_cast<long long>(sizeof(T)), item);
+      this->append(copy ? copy : new (std::nothrow) T(*item));
     }
   }
 };

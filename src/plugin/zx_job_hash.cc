@@ -300,10 +300,24 @@ class LevelWriter {
   bool any_ = false;
 };
 
-// The package string of a compact text; "" for an empty one.
-ZxString packageOf(const ZxString& compact) {
-  return compact.isEmpty() ? ZxString() : compactToPackage(compact);
+// The package string of a compact text; "" for an empty one. The packages
+// of one hash (a job's, its subjobs' and its work items') share one
+// allowance for the escapes that deep nesting multiplies, so that a hash of
+// many small hostile packages stays as bounded as one package. Every level
+// of quoting around a package doubles its escapes again: a work item's
+// package sits two levels deeper in a job hash (in the work hash, in the
+// agenda array) than the job's own, so it is charged `weight` 4 there.
+ZxString packageOf(const ZxString& compact, long long& allowance, int weight) {
+  if (compact.isEmpty()) return ZxString();
+  long long share = allowance / weight;
+  const long long before = share;
+  ZxString package = compactToPackage(compact, share);
+  allowance -= (before - share) * weight;
+  return package;
 }
+
+// Weight of the packages of subjobs and work items written inside a job hash.
+constexpr int kNestedWeight = 4;
 
 void appendTally(const ZxStatusTally& t, ZxString& out) {
   LevelWriter w(out, true);
@@ -319,7 +333,7 @@ void appendTally(const ZxStatusTally& t, ZxString& out) {
   w.finish();
 }
 
-void appendSubjob(const ZxSubjob& s, ZxString& out) {
+void appendSubjob(const ZxSubjob& s, ZxString& out, long long& allowance, int weight) {
   LevelWriter w(out, true);
   w.pair("id", s.id());
   w.pair("pid", s.pid());
@@ -328,12 +342,12 @@ void appendSubjob(const ZxSubjob& s, ZxString& out) {
   w.pair("host", s.host());
   w.pair("data", s.data());
   w.pair("result", s.result());
-  w.pair("package", packageOf(s.data()));
-  w.pair("resultpackage", packageOf(s.result()));
+  w.pair("package", packageOf(s.data(), allowance, weight));
+  w.pair("resultpackage", packageOf(s.result(), allowance, weight));
   w.finish();
 }
 
-void appendWork(const ZxWork& work, ZxString& out) {
+void appendWork(const ZxWork& work, ZxString& out, long long& allowance, int weight) {
   LevelWriter w(out, true);
   w.pair("pid", work.pid());
   w.pair("id", work.id());
@@ -344,8 +358,8 @@ void appendWork(const ZxWork& work, ZxString& out) {
   w.pair("host", work.host());
   w.pair("data", work.data());
   w.pair("result", work.result());
-  w.pair("package", packageOf(work.data()));
-  w.pair("resultpackage", packageOf(work.result()));
+  w.pair("package", packageOf(work.data(), allowance, weight));
+  w.pair("resultpackage", packageOf(work.result(), allowance, weight));
   w.finish();
 }
 
@@ -365,7 +379,7 @@ ZxString arrayOf(const List& list, AppendItem appendItem) {
   return array;
 }
 
-void appendJob(const ZxJob& job, ZxString& out) {
+void appendJob(const ZxJob& job, ZxString& out, long long& allowance) {
   LevelWriter w(out, true);
   w.pair("id", job.id());
   w.pair("pid", job.pid());
@@ -386,15 +400,17 @@ void appendJob(const ZxJob& job, ZxString& out) {
   w.pair("cpus", job.cpus());
   w.pair("prototype", job.prototype());
   w.pair("data", job.data());
-  w.pair("package", packageOf(job.data()));
+  w.pair("package", packageOf(job.data(), allowance, 1));
   ZxString tally;
   appendTally(job.cpusTally(), tally);
   w.pair("cpustally", tally);
   tally.clear();
   appendTally(job.todoTally(), tally);
   w.pair("todotally", tally);
-  if (job.subjobs().count() > 0) w.pair("subjobs", arrayOf(job.subjobs(), appendSubjob));
-  if (job.agenda().count() > 0) w.pair("agenda", arrayOf(job.agenda(), appendWork));
+  if (job.subjobs().count() > 0)
+    w.pair("subjobs", arrayOf(job.subjobs(), [&](const ZxSubjob& s, ZxString& item) { appendSubjob(s, item, allowance, kNestedWeight); }));
+  if (job.agenda().count() > 0)
+    w.pair("agenda", arrayOf(job.agenda(), [&](const ZxWork& work, ZxString& item) { appendWork(work, item, allowance, kNestedWeight); }));
   w.finish();
 }
 
@@ -448,21 +464,24 @@ ZxModifyCommand* hashToModifyRequest(const ZxString& text) {
 bool jobToHash(const ZxJob* job, ZxString& out) {
   if (!job) return false;
   out.clear();
-  appendJob(*job, out);
+  long long allowance = kPackageTextBase;
+  appendJob(*job, out, allowance);
   return true;
 }
 
 bool subjobToHash(const ZxSubjob* subjob, ZxString& out) {
   if (!subjob) return false;
   out.clear();
-  appendSubjob(*subjob, out);
+  long long allowance = kPackageTextBase;
+  appendSubjob(*subjob, out, allowance, 1);
   return true;
 }
 
 bool workToHash(const ZxWork* work, ZxString& out) {
   if (!work) return false;
   out.clear();
-  appendWork(*work, out);
+  long long allowance = kPackageTextBase;
+  appendWork(*work, out, allowance, 1);
   return true;
 }
 

@@ -322,16 +322,23 @@ void packageToTree(const ZxString& text, PackageNode* node) {
 }
 
 ZxString treeToPackage(const PackageNode* node) {
+  long long allowance = kPackageTextBase;
+  return treeToPackage(node, allowance);
+}
+
+ZxString treeToPackage(const PackageNode* node, long long& allowance) {
   ZxString out;
   if (!node) return out;
+  if (allowance < 0) allowance = 0;
   // The top-level elements are measured first; those from the first that
   // would take the text past its limit on are left out, so the text never
   // grows past that, however the escapes multiply.
   int count = node->childCount();
   int fit = 0;
+  // Tree bytes stay below 2^31 per text and 2^37 in all, so the product cannot overflow.
+  const long long proportional = kPackageTextPerByte * treeBytes(node, 0);
   if (count > 0) {
-    // Tree bytes stay below 2^31 per text and 2^37 in all, so the product cannot overflow.
-    long long limit = kPackageTextBase + kPackageTextPerByte * treeBytes(node, 0);
+    long long limit = allowance + proportional;
     if (limit > kMaxPackageText) limit = kMaxPackageText;
     bool hash = isHash(node);
     TextStats total;
@@ -348,6 +355,7 @@ ZxString treeToPackage(const PackageNode* node) {
     }
   }
   appendNodePackage(node, 0, out, fit);
+  if (out.length() > proportional) allowance -= out.length() - proportional;
   return out;
 }
 
@@ -476,9 +484,14 @@ ZxString packageToCompact(const ZxString& text) {
 }
 
 ZxString compactToPackage(const ZxString& text) {
+  long long allowance = kPackageTextBase;
+  return compactToPackage(text, allowance);
+}
+
+ZxString compactToPackage(const ZxString& text, long long& allowance) {
   PackageNode* tree = readCompact(text);
   if (!tree) return ZxString();
-  ZxString package = treeToPackage(tree);
+  ZxString package = treeToPackage(tree, allowance);
   PackageNode::release(tree);
   return package;
 }

@@ -94,6 +94,13 @@ void packageToTree(const ZxString& text, PackageNode* node);
 // bound of kPackageTextBase and kPackageTextPerByte are left out, from the
 // first of them on.
 ZxString treeToPackage(const PackageNode* node);
+// As treeToPackage(), for a writer that converts many trees into one text
+// (a job hash with its work items): `allowance` (starting at
+// kPackageTextBase) is shared by all of them in place of each one's own
+// kPackageTextBase, and what a tree writes beyond kPackageTextPerByte times
+// its bytes is taken from it. The text of all the trees together then stays
+// within one kPackageTextBase plus kPackageTextPerByte times their bytes.
+ZxString treeToPackage(const PackageNode* node, long long& allowance);
 // The length of the package string of a whole tree, measured without
 // writing it (saturating far above kMaxPackageText).
 long long packageLength(const PackageNode* node);
@@ -108,6 +115,8 @@ PackageNode* readCompact(const ZxString& text);
 // Package string to compact text and back, through a temporary tree.
 ZxString packageToCompact(const ZxString& text);
 ZxString compactToPackage(const ZxString& text);
+// As compactToPackage(), sharing `allowance` as treeToPackage() does.
+ZxString compactToPackage(const ZxString& text, long long& allowance);
 
 // The indented tagged form: one element "scalar", "array" or "hash" per
 // node, the name as the attribute ` name = "..."`, a tab per level.

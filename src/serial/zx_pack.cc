@@ -154,7 +154,9 @@ void ZxPack::putBool(int id, bool value) {
   used_ += 5;
 }
 
-void ZxPack::putString(int id, const ZxString& value) {
+// Texts longer than ZxString::kReadableBytes (putString() writes the
+// shorter ones inline).
+void ZxPack::putLongString(int id, const ZxString& value) {
   int n = value.length();
   if (n > INT_MAX - 16) {
     encodeFailed_ = true;  // no form can hold it
@@ -163,7 +165,7 @@ void ZxPack::putString(int id, const ZxString& value) {
   if (!reserve(8 + n, 0)) return;
   header(buffer_ + used_, id, kTypeString);
   zxcoding::putBE32(buffer_ + used_ + 4, static_cast<uint32_t>(n));
-  if (n > 0) std::memcpy(buffer_ + used_ + 8, value.c_str(), static_cast<size_t>(n));
+  std::memcpy(buffer_ + used_ + 8, value.c_str(), static_cast<size_t>(n));
   used_ += 8 + n;
 }
 

@@ -26,6 +26,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #include "serial/zx_coding.h"
 #include "util/zx_base.h"
@@ -170,6 +171,12 @@ class ZxPack : public ZxBase {
   // Takes a raw big-endian 32-bit number; discards the rest and answers
   // false when fewer than 4 bytes are left.
   bool takeRawInt(int32_t& value);
+  // For decoders of long runs of string fields: when the next field is a
+  // whole string field with id `id` (header, length and every byte
+  // present), consumes it as the current, taken field and answers its
+  // bytes (a view into the input); otherwise consumes nothing and answers
+  // false, leaving that field to the decoding loop.
+  bool takeNextString(int id, const char*& bytes, int& n);
   // Decodes `target` from the next n bytes (its fields, no version word)
   // and advances past them. A negative n, n beyond the bytes left or
   // nesting beyond kMaxNesting discards the rest and answers false.
@@ -193,6 +200,7 @@ class ZxPack : public ZxBase {
     return static_cast<long long>(used_) + n + extra <= capacity_ || grow(n, extra);
   }
   bool grow(int n, int extra);
+  void putLongString(int id, const ZxString& value);
   void decodeBody(const unsigned char* bytes, int n, int nesting);
   void decodeTextNode(ZxTextNode* node);
   void writeText(int depth, bool trailingNewline);
@@ -227,6 +235,21 @@ inline void ZxPack::putInt(int id, int32_t value) {
   used_ += 8;
 }
 
+// A short text is moved as one fixed block of ZxString::kReadableBytes
+// (every string's c_str() has that many readable bytes): the bytes past its
+// length land beyond used_ and are overwritten by what follows.
+inline void ZxPack::putString(int id, const ZxString& value) {
+  const int n = value.length();
+  if (n > ZxString::kReadableBytes) return putLongString(id, value);
+  if (!reserve(8 + ZxString::kReadableBytes, 0)) return;
+  unsigned char* p = buffer_ + used_;
+  zxcoding::putBE16(p, static_cast<uint16_t>(id));
+  zxcoding::putBE16(p + 2, static_cast<uint16_t>(kTypeString));
+  zxcoding::putBE32(p + 4, static_cast<uint32_t>(n));
+  std::memcpy(p + 8, value.c_str(), static_cast<size_t>(ZxString::kReadableBytes));
+  used_ += 8 + n;
+}
+
 inline bool ZxPack::nextField() {
   if (readLeft_ < 4) return false;
   fieldId_ = zxcoding::toSigned16(zxcoding::getBE16(readPos_));
@@ -245,6 +268,22 @@ inline bool ZxPack::takeRawInt(int32_t& value) {
   value = zxcoding::toSigned32(zxcoding::getBE32(readPos_));
   readPos_ += 4;
   readLeft_ -= 4;
+  return true;
+}
+
+inline bool ZxPack::takeNextString(int id, const char*& bytes, int& n) {
+  if (readLeft_ < 8 || zxcoding::toSigned16(zxcoding::getBE16(readPos_)) != id ||
+      zxcoding::toSigned16(zxcoding::getBE16(readPos_ + 2)) != kTypeString)
+    return false;
+  const int32_t len = zxcoding::toSigned32(zxcoding::getBE32(readPos_ + 4));
+  if (len < 0 || len > readLeft_ - 8) return false;
+  bytes = reinterpret_cast<const char*>(readPos_ + 8);
+  n = len;
+  readPos_ += 8 + len;
+  readLeft_ -= 8 + len;
+  fieldId_ = id;
+  fieldType_ = kTypeString;
+  fieldTaken_ = true;
   return true;
 }
 

@@ -116,7 +116,7 @@ ZxString& ZxString::assign(const char* bytes, int n) {
   return copyIn(bytes, n, grownSize(n, 4));
 }
 
-ZxString& ZxString::assignFitted(const char* bytes, int n) {
+ZxString& ZxString::assignFittedSlow(const char* bytes, int n) {
   if (!bytes || (data_ && bytes == data_)) return *this;
   if (n <= 0) {
     clear();

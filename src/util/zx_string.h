@@ -22,11 +22,14 @@
 // zero bytes over its full capacity before releasing it.
 #pragma once
 
+#include <cstring>
 #include <ostream>
 
 #include "util/zx_base.h"
 
 class ZxString : public ZxBase {
+  static constexpr int kInlineSize = 16;
+
  public:
   ZxString() = default;
   ZxString(const char* text);  // NOLINT: implicit, used like a literal everywhere
@@ -52,12 +55,28 @@ class ZxString : public ZxBase {
   ZxString& assign(float value);
   // As assign(bytes, n), but a buffer that must be replaced is sized to fit
   // (max(16, n + 1) bytes) rather than grown by the growth rule.
-  ZxString& assignFitted(const char* bytes, int n);
+  ZxString& assignFitted(const char* bytes, int n) {
+    // A short text into a string that holds no buffer yet (a decoder's
+    // fresh item) goes straight into the inline buffer.
+    if (!data_ && bytes && n > 0 && n < kInlineSize) {
+      std::memcpy(inline_, bytes, static_cast<size_t>(n));
+      inline_[n] = 0;
+      data_ = inline_;
+      length_ = n;
+      size_ = kInlineSize;
+      return *this;
+    }
+    return assignFittedSlow(bytes, n);
+  }
   void clear();
   int length() const { return length_; }
   bool isEmpty() const { return length_ == 0; }
   int capacity() const { return size_; }
   const char* c_str() const { return data_ ? data_ : inline_; }
+  // c_str() always has at least this many readable bytes (every buffer,
+  // the inline one included, is at least this large), so short copies may
+  // move a fixed block.
+  static constexpr int kReadableBytes = kInlineSize;
   char charAt(int i) const { return (i < 0 || i >= length_) ? 0 : data_[i]; }
   void setCharAt(int i, char c) {
     if (i >= 0 && i < length_) data_[i] = c;
@@ -114,7 +133,7 @@ class ZxString : public ZxBase {
 
  private:
   void release();
-  static constexpr int kInlineSize = 16;
+  ZxString& assignFittedSlow(const char* bytes, int n);
   // Stores n >= 0 bytes; a buffer that is too small is replaced by one of
   // newSize bytes.
   ZxString& copyIn(const char* bytes, int n, long long newSize);

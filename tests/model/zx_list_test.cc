@@ -114,6 +114,12 @@ TEST(ZxList, DecodingTakesTheBodyNotTheCount) {
       {"other field: empty item",
        body({{0, 1, 0, 1, 0, 0, 0, 2}, {0, 7, 0, 1, 0, 0, 0, 0}, itemA}),
        {"", "a"}},
+      {"run of items broken by another field",
+       body({{0, 1, 0, 1, 0, 0, 0, 4}, itemA, itemA, {0, 7, 0, 1, 0, 0, 0, 0}, itemA}),
+       {"a", "a", "", "a"}},
+      {"item id with an int type: empty item, the run goes on",
+       body({{0, 1, 0, 1, 0, 0, 0, 3}, itemA, {0, 10, 0, 1, 0, 0, 0, 5}, itemA}),
+       {"a", "", "a"}},
       {"damaged item ends the list",
        body({{0, 1, 0, 1, 0, 0, 0, 2}, itemA, {0, 10, 0, 3, 0, 0, 0, 9, 'b'}}),
        {"a", ""}},
@@ -123,6 +129,73 @@ TEST(ZxList, DecodingTakesTheBodyNotTheCount) {
     ASSERT_EQ(l.unpack(c.body.data(), static_cast<int>(c.body.size())), ZxPack::kOk) << c.what;
     EXPECT_EQ(itemsOf(l), c.items) << c.what;
   }
+}
+
+TEST(ZxList, StringsOfEveryShortLengthPackExactly) {
+  // Short texts are written as a fixed block; the bytes after each must
+  // still be exactly the next field.
+  ZxStringList l;
+  std::string text;
+  for (int n = 0; n <= 40; ++n) {
+    l.add(ZxString(text.c_str(), n));
+    text += static_cast<char>('a' + n % 26);
+  }
+  ASSERT_GT(l.pack(), 0);
+  Bytes expected = {0, 0, 0, 1, 0, 1, 0, 1, 0, 0, 0, 41};
+  for (int n = 0; n <= 40; ++n) {
+    expected.insert(expected.end(), {0, 10, 0, 3, 0, 0, 0, static_cast<unsigned char>(n)});
+    expected.insert(expected.end(), text.begin(), text.begin() + n);
+  }
+  EXPECT_EQ(bytesOf(l), expected);
+  ZxStringList back;
+  ASSERT_EQ(back.unpack(l.buffer(), l.used()), ZxPack::kOk);
+  EXPECT_EQ(itemsOf(back), itemsOf(l));
+}
+
+TEST(ZxList, DecodedAndCopiedItemsLiveAndDieWithTheirList) {
+  // Decoded items and copies share blocks the list owns; appended items are
+  // separate. Every item must be released once, whatever mix the list holds,
+  // after sorting, moving, copying and clearing (the sanitizers check).
+  ZxStringList source;
+  for (int i = 0; i < 3000; ++i)
+    source.add(i % 3 == 0 ? ZxString("a text longer than the inline buffer ").appendInt(i)
+                          : ZxString("s").appendInt(i));
+  ASSERT_GT(source.pack(), 0);
+  ZxStringList decoded;
+  decoded.add("appended before");
+  ASSERT_EQ(decoded.unpack(source.buffer(), source.used()), ZxPack::kOk);
+  decoded.add("appended after");
+  ASSERT_EQ(decoded.count(), 3002);
+  EXPECT_EQ(std::string(decoded.get(1)->c_str()), "a text longer than the inline buffer 0");
+  EXPECT_EQ(std::string(decoded.get(3000)->c_str()), "s2999");
+
+  decoded.sort();
+  ZxStringList copy(decoded);
+  EXPECT_EQ(itemsOf(copy), itemsOf(decoded));
+  copy.get(0)->assign("changed");
+  EXPECT_NE(itemsOf(copy), itemsOf(decoded));
+
+  ZxStringList moved(std::move(decoded));
+  ASSERT_EQ(moved.count(), 3002);
+  ZxStringList assigned;
+  assigned.add("x");
+  assigned = std::move(moved);
+  ASSERT_EQ(assigned.count(), 3002);
+  assigned.clear();
+  EXPECT_EQ(assigned.count(), 0);
+  // A cleared list takes new items again.
+  ASSERT_EQ(assigned.unpack(source.buffer(), source.used()), ZxPack::kOk);
+  EXPECT_EQ(itemsOf(assigned), itemsOf(source));
+
+  // Records decode into blocks the same way.
+  ZxJobIdList ids;
+  for (int i = 0; i < 100; ++i) ids.append(new ZxJobId(i, i % 3));
+  ASSERT_GT(ids.pack(), 0);
+  ZxJobIdList idsBack;
+  ASSERT_EQ(idsBack.unpack(ids.buffer(), ids.used()), ZxPack::kOk);
+  ZxJobIdList idsCopy(idsBack);
+  ASSERT_EQ(idsCopy.count(), 100);
+  EXPECT_EQ(idsCopy.get(99)->id(), 99);
 }
 
 TEST(ZxList, CopiesAreDeep) {

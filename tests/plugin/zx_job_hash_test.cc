@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "plugin/zx_package_string.h"
+#include "plugin/zx_package_tree.h"
 #include "util/zx_string_list.h"
 
 namespace {
@@ -543,3 +544,32 @@ TEST(JobHash, DeeplyNestedPackagesReturnNormally) {
 }
 
 }  // namespace
+
+TEST(JobHash, ManyDeepPackagesShareOneBoundInAHash) {
+  // A quote 21 levels deep in compact text takes 2^20 backslashes (1 MiB)
+  // as a package string, 8 MiB once quoted inside a job hash. Each package
+  // of a hash was bounded on its own, so a job of twelve such work items (a
+  // few hundred bytes of data) wrote a hash of 96 MiB, and more items wrote
+  // more; the packages of one hash now share one bound.
+  std::string compact;
+  for (int i = 0; i < 21; ++i) compact += "(=";
+  compact += "\"";
+  for (int i = 0; i < 21; ++i) compact += ")";
+  ZxJob j;
+  for (int i = 0; i < 12; ++i) {
+    ZxWork* work = new ZxWork;
+    work->setData(zx(compact));
+    j.agenda().append(work);
+  }
+  ZxString out;
+  ASSERT_TRUE(jobToHash(&j, out));
+  const long long dataBytes = 12LL * static_cast<long long>(compact.size());
+  // Each level of quoting doubles the escapes again: a work item's package
+  // is quoted three times in the job hash (work hash, agenda array, job
+  // hash), the job's own once.
+  EXPECT_LE(out.length(), 2 * kPackageTextBase + 8 * kPackageTextPerByte * dataBytes + 65536);
+  // The first packages still fit and are written whole.
+  std::unique_ptr<ZxJob> back(hashToJob(out));
+  ASSERT_EQ(back->agenda().count(), 12);
+  EXPECT_EQ(str(back->agenda().get(0)->data()), compact);
+}
