@@ -79,6 +79,14 @@ put("variable_key", "long", "12-job." + "x" * (N - 8))
 rnd = bytes((i * 2654435761 >> 13) & 0xFF for i in range(N))
 put("message", "noise", b"\x00\x00\x00\x01" + rnd[4:])
 put("job_list", "noise", b"\x00\x00\x00\x01" + rnd[4:])
+# many jobs, each with a child list that declares a thousand jobs and holds
+# one: what the lists set aside for declared items must follow the bytes
+be = lambda v: v.to_bytes(4, "big")
+empty_job = bytes([0, 10, 0, 4]) + be(1) + be(0)
+child_list = bytes([0, 1, 0, 1]) + be(1000) + empty_job
+job_item = bytes([0, 10, 0, 4]) + be(1) + be(12 + len(child_list)) + bytes([0, 10, 0, 4]) + be(5) + be(len(child_list)) + child_list
+count = (N - 12) // len(job_item)
+put("job_list", "declared-children", be(1) + bytes([0, 1, 0, 1]) + be(count) + job_item * count)
 job = "<object type = 'job'><id>1</id><user>ann</user><name>shot</name></object>"
 put("job_text", "many-jobs", "<pack><version>1</version><object type = 'job_list'>"
     + fill(job, N - 100) + "</object></pack>")
@@ -86,3 +94,12 @@ put("job_text", "deep", "<pack><version>1</version><object type = 'job_list'>"
     + "<a>" * (N // 8) + "</a>" * (N // 8) + "</object></pack>")
 put("job_text", "many-elements", "<pack><version>1</version><object type = 'job'>"
     + fill("<user>x</user>", N - 100) + "</object></pack>")
+# job hashes: many work hashes, many work items whose stored data nests a
+# quote deep (its package string doubles the escapes at every level), a
+# package of many elements
+work = quote("{name 1001 host node package " + quote("{f 1}") + "}")
+put("job_hash", "agenda", "{name shot agenda " + quote("(" + fill(work + " ", N - 64) + ")") + "}")
+deep_data = "(=" * 22 + '"' + ")" * 22
+deep_work = quote("{name 1 data " + quote(deep_data) + "}")
+put("job_hash", "deep-work-data", "{agenda " + quote("(" + fill(deep_work + " ", N - 64) + ")") + "}")
+put("job_hash", "wide-package", "{name shot package " + quote("(" + fill("a ") + ")") + "}")

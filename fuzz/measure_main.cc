@@ -16,6 +16,7 @@
 #include "model/zx_reservation.h"
 #include "model/zx_time.h"
 #include "model/zx_variable.h"
+#include "plugin/zx_job_hash.h"
 #include "plugin/zx_option_parser.h"
 #include "plugin/zx_package_string.h"
 #include "plugin/zx_package_tree.h"
@@ -93,6 +94,12 @@ int main(int argc, char** argv) {
   } else if (is("job_text")) {
     ZxJobList list;
     list.fromText(text.c_str(), text.length());
+  } else if (is("job_hash")) {
+    // What zxsubmit and zxarchivejob do: read the hash, write it back.
+    ZxJob* job = hashToJob(text);
+    ZxString hash;
+    jobToHash(job, hash);
+    delete job;
   } else {
     std::fprintf(stderr, "unknown entry %s\n", entry);
     return 2;

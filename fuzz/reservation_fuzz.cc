@@ -10,9 +10,9 @@
 
 namespace {
 // An unrecognised kind writes "unknown" where the count goes, which reads
-// back as part of the name; a quoted name may hold the blanks, operators,
-// quotes and commas that cut a reservation text, and the writer does not
-// quote. Only the other reservations are fixed points.
+// back as part of the name; a quoted or braced name may hold the blanks,
+// operators, quotes, braces and commas that cut a reservation text, and
+// the writer does not quote. Only the other reservations are fixed points.
 bool writable(const ZxReservation& r) {
   if (r.kind() == ResourceKind::kNotRecognised) return false;
   // A count past the 32-bit range wraps to a negative number, whose "-"
@@ -20,7 +20,7 @@ bool writable(const ZxReservation& r) {
   if (r.count() < 0) return false;
   const ZxString& name = r.name();
   for (int i = 0; i < name.length(); ++i)
-    if (name.charAt(i) == 0 || std::strchr(" \t\r\n()*+-/:?<=>!&|\"',", name.charAt(i))) return false;
+    if (name.charAt(i) == 0 || std::strchr(" \t\r\n(){}*+-/:?<=>!&|\"',", name.charAt(i))) return false;
   return true;
 }
 }  // namespace

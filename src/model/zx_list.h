@@ -86,6 +86,7 @@ class ZxList : public ZxBaseList<T>, public ZxPack {
         // Items come from the list's blocks, sized by the declared count
         // (as capped above) within eight times the bytes left.
         const long long expected = pending_ > 0 ? pending_ : bytesLeft() / 5 + 1;
+        if (!chargeDecode(static_cast<long long>(sizeof(T)))) return discardRest();
         T* item = this->newBlockItem(expected, 8LL * bytesLeft());
         if (!item) return discardRest();
         if (pending_ > 0) --pending_;
@@ -98,6 +99,7 @@ class ZxList : public ZxBaseList<T>, public ZxPack {
           const char* bytes = nullptr;
           int n = 0;
           while (takeNextString(10, bytes, n)) {
+            if (!chargeDecode(static_cast<long long>(sizeof(T)))) return discardRest();
             item = this->newBlockItem(pending_ > 0 ? pending_ : bytesLeft() / 5 + 1, 8LL * bytesLeft());
             if (!item) return discardRest();
             if (pending_ > 0) --pending_;
@@ -132,6 +134,7 @@ class ZxList : public ZxBaseList<T>, public ZxPack {
       else
         std::snprintf(name, sizeof name, "item%d", i);
       if (!hasTextName(name)) return;
+      if (!chargeDecode(static_cast<long long>(sizeof(T)))) return;
       T* item = newItem();
       if (!item) return;
       getTextValue(name, *item);

@@ -46,15 +46,28 @@ char unescape(char c) {
 void appendQuotedElement(const char* bytes, int n, ZxString& out) {
   bool enclose = n <= 0 || std::memchr(bytes, ' ', static_cast<size_t>(n)) != nullptr;
   if (enclose) out.append('"');
-  int run = 0;  // start of the bytes not yet copied
+  // Runs of plain bytes are appended whole; escapes gather in a small
+  // buffer first, so that a text made of escapes (deeply quoted packages
+  // are mostly backslashes) costs one append per block, not three per byte.
+  char pending[1024];
+  int held = 0;
+  int run = 0;  // start of the plain bytes not yet copied
   for (int i = 0; i < n; ++i) {
     char e = escapeFor(bytes[i]);
     if (!e) continue;
-    out.append(bytes + run, i - run);
-    out.append('\\');
-    out.append(e);
+    if (i > run) {
+      out.append(pending, held);
+      held = 0;
+      out.append(bytes + run, i - run);
+    } else if (held + 2 > static_cast<int>(sizeof pending)) {
+      out.append(pending, held);
+      held = 0;
+    }
+    pending[held++] = '\\';
+    pending[held++] = e;
     run = i + 1;
   }
+  out.append(pending, held);
   if (n > run) out.append(bytes + run, n - run);
   if (enclose) out.append('"');
 }

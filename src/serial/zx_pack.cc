@@ -209,7 +209,10 @@ int ZxPack::unpack(const void* bytes, int n) {
   const unsigned char* p = static_cast<const unsigned char*>(bytes);
   if (zxcoding::getBE32(p) != static_cast<uint32_t>(kVersion)) return kBadVersion;
   if (n == 4) return kNoFields;
+  long long budget = decodeBudget(n);
+  budget_ = &budget;
   decodeBody(p + 4, n - 4, 0);
+  budget_ = nullptr;
   return kOk;
 }
 
@@ -395,7 +398,12 @@ int ZxPack::fromText(const char* text, int n) {
   const ZxString* version = root->value("version");
   if (!version) return kNoVersion;
   if (textToInt(*version) != kVersion) return kBadVersion;
-  if (ZxTextNode* object = root->child("undef_obj")) decodeTextNode(object);
+  if (ZxTextNode* object = root->child("undef_obj")) {
+    long long budget = decodeBudget(n);
+    budget_ = &budget;
+    decodeTextNode(object);
+    budget_ = nullptr;
+  }
   return kOk;
 }
 
@@ -435,7 +443,12 @@ void ZxPack::getTextBool(const char* name, bool& target) {
 
 void ZxPack::getTextObject(const char* name, ZxPack& target) {
   if (!textNode_ || &target == this) return;
-  if (ZxTextNode* node = textNode_->child(name)) target.decodeTextNode(node);
+  if (ZxTextNode* node = textNode_->child(name)) {
+    long long* saved = target.budget_;
+    target.budget_ = budget_;
+    target.decodeTextNode(node);
+    target.budget_ = saved;
+  }
 }
 
 bool ZxPack::hasTextName(const char* name) const {

@@ -61,6 +61,17 @@ class ZxPack : public ZxBase {
   // keeping the recursion of both decoders far from the stack's end. A
   // deeper object is treated as a damaged field.
   static constexpr int kMaxNesting = 100;
+  // Decoding budget: containers charge every item they make by its size
+  // before making it, and stop (dropping the rest, like a damaged field)
+  // once one unpack() or fromText() call has made records of more than
+  // kBudgetPerByte bytes per input byte plus kBudgetBase. A record such as
+  // a job is thousands of bytes in memory but can be encoded in a dozen
+  // (a field header and an empty body); without the budget a megabyte of
+  // such items would build gigabytes. Every genuine record is encoded in
+  // far more than 1/32 of its size (all of its fields are written), so the
+  // budget never cuts real data.
+  static constexpr long long kBudgetPerByte = 32;
+  static constexpr long long kBudgetBase = 32LL * 1024 * 1024;
 
   ZxPack() = default;
   ZxPack(const ZxPack&) : ZxBase() {}
@@ -181,6 +192,16 @@ class ZxPack : public ZxBase {
   // and advances past them. A negative n, n beyond the bytes left or
   // nesting beyond kMaxNesting discards the rest and answers false.
   bool decodeNested(ZxPack& target, int32_t n);
+  // Charges the decoding budget (see kBudgetPerByte); false once it is spent.
+  bool chargeDecode(long long bytes) {
+    if (!budget_) return true;
+    if (*budget_ < bytes) {
+      *budget_ = 0;
+      return false;
+    }
+    *budget_ -= bytes;
+    return true;
+  }
 
   // Scratch state for containers' decodeField(): 0 whenever a decoding
   // loop over this object starts.
@@ -202,6 +223,7 @@ class ZxPack : public ZxBase {
   bool grow(int n, int extra);
   void putLongString(int id, const ZxString& value);
   void decodeBody(const unsigned char* bytes, int n, int nesting);
+  static long long decodeBudget(int inputBytes) { return kBudgetBase + kBudgetPerByte * inputBytes; }
   void decodeTextNode(ZxTextNode* node);
   void writeText(int depth, bool trailingNewline);
   // Lends this object's buffer to `child`, which then appends in place.
@@ -216,6 +238,9 @@ class ZxPack : public ZxBase {
   const unsigned char* readPos_ = nullptr;
   int readLeft_ = 0;
   int nesting_ = 0;
+  // The budget of the decode in progress, shared with nested objects
+  // (borrowed; null outside a decode).
+  long long* budget_ = nullptr;
   ZxTextNode* textNode_ = nullptr;
   int fieldId_ = 0;
   int fieldType_ = 0;
@@ -316,7 +341,10 @@ inline bool ZxPack::decodeNested(ZxPack& target, int32_t n) {
     discardRest();
     return false;
   }
+  long long* saved = target.budget_;
+  target.budget_ = budget_;
   target.decodeBody(readPos_, n, nesting_ + 1);
+  target.budget_ = saved;
   readPos_ += n;
   readLeft_ -= n;
   fieldTaken_ = true;

@@ -13,8 +13,8 @@
 // never change owner, so forget() must not be used on a list that holds
 // them. A block holds exactly T objects; each block is at least twice the
 // size of the one before (up to what the decoder asked for), so a list has
-// few blocks and a declared count that the bytes never deliver wastes at
-// most the last block.
+// few blocks, and a declared count that the bytes never deliver costs at
+// most the decoder's budget.
 #pragma once
 
 #include <cstddef>
@@ -76,14 +76,16 @@ class ZxBaseList {
   // appends it at once. `expected` is how many more items the decoder
   // expects; `budget` the bytes a new block may take beyond the doubling
   // rule (a decoder passes a small multiple of the bytes it has left, so
-  // that a declared count the bytes cannot hold asks for nothing). A new
-  // block is twice the last one (kFirstBlock for the first), or larger up
-  // to the budget, and never larger than `expected` items. Null when no
-  // memory is left.
+  // that a declared count the bytes cannot hold asks for little). A new
+  // block holds as many items as fit the budget, or twice the last block
+  // (one item for the first) when that is more, and never more than
+  // `expected` items. A block is made only when the last one is full, so
+  // what the blocks hold beyond the items made stays within the budget
+  // plus the items made. Null when no memory is left.
   // With `source`, the item is a copy of it (for deep copies of a list).
   T* newBlockItem(long long expected, long long budget, const T* source = nullptr) {
     if (!blocks_ || blocks_->used == blocks_->capacity) {
-      long long capacity = blocks_ ? 2LL * blocks_->capacity : kFirstBlock;
+      long long capacity = blocks_ ? 2LL * blocks_->capacity : 1;
       const long long fitting = budget / static_cast<long long>(sizeof(T));
       if (fitting > capacity) capacity = fitting;
       if (capacity > expected) capacity = expected;
@@ -127,9 +129,7 @@ class ZxBaseList {
   };
   // Slots start after the header, aligned for T.
   static constexpr size_t kHeaderSize = (sizeof(Block) + alignof(T) - 1) / alignof(T) * alignof(T);
-  // The first block is small (a list of a few items wastes little); later
-  // ones double. 64 MiB bounds one block whatever the decoder asks for.
-  static constexpr long long kFirstBlock = 16;
+  // 64 MiB bounds one block whatever the decoder asks for.
   static constexpr long long kMaxBlockBytes = 64LL * 1024 * 1024;
 
   static T* blockSlots(Block* b) {

@@ -394,6 +394,47 @@ TEST(ZxJob, DeepNestingIsBounded) {
   zxtest::readText(u, closed);
 }
 
+TEST(ZxJob, RecordsMadePerInputByteAreBounded) {
+  // An empty job item takes twelve bytes, a job record thousands: 1.2 MB
+  // of them built half a gigabyte of records. Decoding now stops once the
+  // records pass the decoding budget; genuine lists are never cut.
+  const int kItems = 100000;
+  std::string body = I(1, kItems);
+  for (int i = 0; i < kItems; ++i) body += O(10, 1, "");
+  const std::string bytes = kVersion + body;
+  const long long budget = ZxPack::kBudgetBase + ZxPack::kBudgetPerByte * static_cast<long long>(bytes.size());
+  ZxJobList hostile;
+  ASSERT_EQ(hostile.unpack(bytes.data(), static_cast<int>(bytes.size())), ZxPack::kOk);
+  EXPECT_GT(hostile.count(), 0);
+  EXPECT_LT(hostile.count(), kItems);
+  EXPECT_LE(static_cast<long long>(hostile.count()) * static_cast<long long>(sizeof(ZxJob)), budget);
+
+  // The same in the text form.
+  std::string text = "<version>1</version>\n<object type = 'job_list'>";
+  for (int i = 0; i < kItems; ++i) text += "<item><object type = 'job'></object></item>";
+  text += "</object>";
+  ZxJobList fromText;
+  zxtest::readText(fromText, text);
+  EXPECT_GT(fromText.count(), 0);
+  EXPECT_LT(fromText.count(), kItems);
+
+  // Full jobs, children and agenda included, all come back.
+  ZxJobList genuine;
+  for (int i = 0; i < 2000; ++i) {
+    ZxJob* j = new ZxJob;
+    j->setId(i);
+    j->children().append(new ZxJob);
+    j->agenda().append(new ZxWork);
+    genuine.append(j);
+  }
+  ASSERT_GT(genuine.pack(), 0);
+  ZxJobList back;
+  ASSERT_EQ(back.unpack(genuine.buffer(), genuine.used()), ZxPack::kOk);
+  ASSERT_EQ(back.count(), 2000);
+  EXPECT_EQ(back.get(1999)->id(), 1999);
+  EXPECT_EQ(back.get(1999)->children().count(), 1);
+}
+
 TEST(ZxJob, JobFileForms) {
   ZxJob full;
   zxtest::fillJob(full, 1);
