@@ -96,16 +96,29 @@ class ZxList : public ZxBaseList<T>, public ZxPack {
           // The string items that follow are taken in one run, without a
           // trip through the decoding loop per field; the first field that
           // is not a whole string item goes back to the loop.
+          // The run charges the decoding budget through a local copy.
           const char* bytes = nullptr;
           int n = 0;
+          long long budget = budgetLeft();
+          long long pending = pending_;
           while (takeNextString(10, bytes, n)) {
-            if (!chargeDecode(static_cast<long long>(sizeof(T)))) return discardRest();
-            item = this->newBlockItem(pending_ > 0 ? pending_ : bytesLeft() / 5 + 1, 8LL * bytesLeft());
-            if (!item) return discardRest();
-            if (pending_ > 0) --pending_;
+            item = nullptr;
+            if (budget >= static_cast<long long>(sizeof(T))) {
+              budget -= static_cast<long long>(sizeof(T));
+              item = this->newBlockItem(pending > 0 ? pending : bytesLeft() / 5 + 1, 8LL * bytesLeft());
+            } else {
+              budget = 0;
+            }
+            if (!item) {
+              discardRest();
+              break;
+            }
+            if (pending > 0) --pending;
             if (n > 0) item->assignFitted(bytes, n);
             this->append(item);
           }
+          setBudgetLeft(budget);
+          pending_ = pending;
         }
         return;
       }

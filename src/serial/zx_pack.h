@@ -192,6 +192,13 @@ class ZxPack : public ZxBase {
   // and advances past them. A negative n, n beyond the bytes left or
   // nesting beyond kMaxNesting discards the rest and answers false.
   bool decodeNested(ZxPack& target, int32_t n);
+  // The decoding budget left (see kBudgetPerByte; the largest number when
+  // no decode is in progress), and its update by a decoder that charged a
+  // run of items against a local copy.
+  long long budgetLeft() const { return budget_ ? *budget_ : 0x7FFFFFFFFFFFFFFFLL; }
+  void setBudgetLeft(long long left) {
+    if (budget_) *budget_ = left;
+  }
   // Charges the decoding budget (see kBudgetPerByte); false once it is spent.
   bool chargeDecode(long long bytes) {
     if (!budget_) return true;

@@ -111,8 +111,11 @@ class ListSink : public FrameList::Sink {
  public:
   explicit ListSink(ZxStringList& out) : out_(out) {}
   bool take(const char* bytes, int n) override {
-    ZxString* item = new (std::nothrow) ZxString(bytes, n);
+    // A frame name is finished text: its buffer is sized to fit, not grown
+    // by the append rule (a fourth of the memory of a long expansion).
+    ZxString* item = new (std::nothrow) ZxString;
     if (!item) return false;
+    item->assignFitted(bytes, n);
     int before = out_.count();
     out_.append(item);
     return out_.count() != before;  // the list drops the item when it cannot grow
