@@ -19,6 +19,7 @@
 
 #include "model/zx_job.h"
 #include "zx_bench_ratios.h"
+#include "zx_bench_zlib.h"
 
 // ---- allocation accounting -----------------------------------------------------
 // Every operator new of the program goes through here, so the bytes in use
@@ -249,17 +250,7 @@ const std::vector<Bytef>& compressedBytes() {
   return out;
 }
 
-void BM_CompressJobs(benchmark::State& state) {
-  const std::vector<char>& bytes = packedBytes();
-  std::vector<Bytef> dest(compressBound(bytes.size()));
-  for (auto _ : state) {
-    uLongf n = dest.size();
-    int r = compress(dest.data(), &n, reinterpret_cast<const Bytef*>(bytes.data()), bytes.size());
-    if (r != Z_OK) state.SkipWithError("compress failed");
-    benchmark::DoNotOptimize(n);
-  }
-  setBytes(state);
-}
+void BM_CompressJobs(benchmark::State& state) { zxbench::compressEach(state, packedBytes()); }
 
 void BM_UncompressJobs(benchmark::State& state) {
   const std::vector<char>& bytes = packedBytes();

@@ -62,6 +62,9 @@ class ZxHash : public ZxPack {
   static constexpr int kMaxRedraws = 3;
   // Growths one insert may cause before its key goes to the overflow list.
   static constexpr int kMaxGrowthsPerInsert = 2;
+  // What one decoded entry is charged to the decoding budget: its key and
+  // value objects.
+  static constexpr long long kEntryBytes = static_cast<long long>(sizeof(ZxString) + sizeof(V));
 
   ZxHash() { allocate(kInitialSize); }
   ZxHash(const ZxHash& other) : ZxPack() { copyFrom(other); }
@@ -230,6 +233,12 @@ class ZxHash : public ZxPack {
     getInt(1, n);
     if (!fieldTaken() || n <= 0) return;
     while (nextField()) {
+      // Each entry is charged to the decoding budget like a list item; a
+      // spent budget drops the rest of the hash.
+      if (!chargeDecode(kEntryBytes)) {
+        discardRest();
+        break;
+      }
       ZxString* key = new (std::nothrow) ZxString;
       if (!key) break;
       getString(10, *key);
@@ -272,6 +281,7 @@ class ZxHash : public ZxPack {
         std::snprintf(valueName, sizeof valueName, "element%d", i);
       }
       if (!hasTextName(keyName)) return;
+      if (!chargeDecode(kEntryBytes)) return;
       ZxString* key = new (std::nothrow) ZxString;
       V* value = newValue();
       if (!key || !value) {

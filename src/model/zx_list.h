@@ -83,11 +83,8 @@ class ZxList : public ZxBaseList<T>, public ZxPack {
         return;
       }
       case 1: {
-        // Items come from the list's blocks, sized by the declared count
-        // (as capped above) within eight times the bytes left.
-        const long long expected = pending_ > 0 ? pending_ : bytesLeft() / 5 + 1;
         if (!chargeDecode(static_cast<long long>(sizeof(T)))) return discardRest();
-        T* item = this->newBlockItem(expected, 8LL * bytesLeft());
+        T* item = newDecodedItem(pending_);
         if (!item) return discardRest();
         if (pending_ > 0) --pending_;
         getValue(10, *item);
@@ -105,7 +102,7 @@ class ZxList : public ZxBaseList<T>, public ZxPack {
             item = nullptr;
             if (budget >= static_cast<long long>(sizeof(T))) {
               budget -= static_cast<long long>(sizeof(T));
-              item = this->newBlockItem(pending > 0 ? pending : bytesLeft() / 5 + 1, 8LL * bytesLeft());
+              item = newDecodedItem(pending);
             } else {
               budget = 0;
             }
@@ -177,6 +174,15 @@ class ZxList : public ZxBaseList<T>, public ZxPack {
 
   // Items still expected by the binary decoder (its declared count, capped).
   long long pending_ = 0;
+
+  // An item for the binary decoder from the list's blocks: a new block is
+  // sized by the items still expected (`pending`, or what the bytes left
+  // could hold once the declared count is used up) within eight times the
+  // bytes left.
+  T* newDecodedItem(long long pending) {
+    const long long expected = pending > 0 ? pending : bytesLeft() / 5 + 1;
+    return this->newBlockItem(expected, 8LL * bytesLeft());
+  }
 
   // The copies share blocks, one allocation for the whole run.
   void appendCopies(const ZxList& other) {
