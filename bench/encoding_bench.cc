@@ -15,7 +15,7 @@
 
 #include "model/zx_job_id_list.h"
 #include "model/zx_string_hash.h"
-#include "util/zx_string_list.h"
+#include "model/zx_string_list.h"
 #include "zx_bench_ratios.h"
 #include "zx_bench_zlib.h"
 

@@ -13,7 +13,7 @@
 
 #include "plugin/zx_range_commands.h"
 #include "util/zx_frame_list.h"
-#include "util/zx_string_list.h"
+#include "model/zx_string_list.h"
 #include "zx_bench_ratios.h"
 
 namespace {

@@ -8,6 +8,7 @@
 #include "plugin/zx_package_string.h"
 #include "plugin/zx_package_tree.h"
 #include "zx_bench_ratios.h"
+#include "model/zx_string_list.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 // The template rewriter runs on the same text.
 #include "config/zx_config_file.h"
 #include "fuzz_support.h"
+#include "model/zx_string_list.h"
 
 namespace {
 bool bracesPair(const ZxString& v) {

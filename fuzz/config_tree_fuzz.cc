@@ -5,6 +5,7 @@
 #include "config/zx_config_tree.h"
 #include "fuzz_support.h"
 #include "util/zx_log.h"
+#include "model/zx_string_list.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static bool quiet = [] {

@@ -4,6 +4,7 @@
 // expands to one plain decimal string per parsed frame.
 #include "fuzz_support.h"
 #include "util/zx_frame_list.h"
+#include "model/zx_string_list.h"
 
 namespace {
 // Counts the strings of an expansion and, for a pure range text, compares

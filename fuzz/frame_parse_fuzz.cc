@@ -7,6 +7,7 @@
 
 #include "fuzz_support.h"
 #include "util/zx_frame_list.h"
+#include "model/zx_string_list.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;

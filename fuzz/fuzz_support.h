@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "util/zx_string.h"
-#include "util/zx_string_list.h"
+#include "model/zx_string_list.h"
 
 // Stops the process when a property does not hold: libFuzzer reports the
 // input as a crash, the replay programs fail.

@@ -20,9 +20,10 @@
 #include "plugin/zx_option_parser.h"
 #include "plugin/zx_package_string.h"
 #include "plugin/zx_package_tree.h"
-#include "serial/zx_message.h"
+#include "message/zx_message.h"
 #include "util/zx_frame_list.h"
 #include "util/zx_log.h"
+#include "model/zx_string_list.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {

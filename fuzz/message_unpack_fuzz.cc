@@ -3,7 +3,7 @@
 // Property: pack() of what was read, read again and packed again, gives
 // the same bytes.
 #include "pack_roundtrip.h"
-#include "serial/zx_message.h"
+#include "message/zx_message.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   zxfuzz::checkBinary<ZxMessage>(data, size);

@@ -5,6 +5,7 @@
 // positional words are exactly the tail of the word list.
 #include "fuzz_support.h"
 #include "plugin/zx_option_parser.h"
+#include "model/zx_string_list.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ZxStringList words;

@@ -4,6 +4,7 @@
 // (the input cut at NUL bytes) written by writePackage parses back to them.
 #include "fuzz_support.h"
 #include "plugin/zx_package_string.h"
+#include "model/zx_string_list.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ZxString input = zxfuzz::text(data, size);

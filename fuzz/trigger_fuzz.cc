@@ -6,6 +6,7 @@
 #include "model/zx_event.h"
 #include "model/zx_flags.h"
 #include "model/zx_trigger.h"
+#include "model/zx_string_list.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ZxString input = zxfuzz::text(data, size);

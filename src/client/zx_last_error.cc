@@ -1,8 +1,8 @@
 // The process-wide last error and its filling from a reply.
 #include "client/zx_last_error.h"
 
-#include "client/zx_error_record.h"
-#include "serial/zx_message.h"
+#include "model/zx_error_record.h"
+#include "message/zx_message.h"
 
 ZxErr& lastError() {
   static ZxErr error;

@@ -6,7 +6,7 @@
 // Callers that show it copy it into a local ZxErr first and format the copy.
 #pragma once
 
-#include "client/zx_err.h"
+#include "model/zx_err.h"
 
 class ZxMessage;
 

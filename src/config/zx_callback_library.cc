@@ -6,7 +6,7 @@
 
 #include "config/zx_config_file.h"
 #include "config/zx_config_tree.h"
-#include "util/zx_string_list.h"
+#include "model/zx_string_list.h"
 
 void loadCallbacks(const ZxString& file, ZxCallbackList& callbacks) {
   ZxConfigTree tree(file);

@@ -2,6 +2,7 @@
 #include "config/zx_config_file.h"
 
 #include "os/zx_os_files.h"
+#include "model/zx_string_list.h"
 
 namespace {
 

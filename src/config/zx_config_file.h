@@ -27,7 +27,7 @@
 #include "model/zx_string_hash.h"
 #include "serial/zx_pack.h"
 #include "util/zx_string.h"
-#include "util/zx_string_list.h"
+#include "model/zx_string_list.h"
 
 class ZxConfigFile : public ZxPack {
  public:

@@ -8,6 +8,7 @@
 
 #include "os/zx_os_files.h"
 #include "util/zx_frame_list.h"
+#include "model/zx_string_list.h"
 
 namespace {
 

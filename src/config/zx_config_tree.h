@@ -27,7 +27,7 @@
 
 #include "config/zx_config_file.h"
 #include "util/zx_string.h"
-#include "util/zx_string_list.h"
+#include "model/zx_string_list.h"
 
 class ZxConfigTree {
  public:

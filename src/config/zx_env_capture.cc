@@ -3,7 +3,7 @@
 #include "config/zx_env_capture.h"
 
 #include "os/zx_os_env.h"
-#include "util/zx_string_list.h"
+#include "model/zx_string_list.h"
 
 namespace zxenv {
 

@@ -2,6 +2,7 @@
 #include "config/zx_env_snapshot.h"
 
 #include "os/zx_os_env.h"
+#include "model/zx_string_list.h"
 
 ZxEnvSnapshot::ZxEnvSnapshot() {
   ZxStringList entries;

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "util/zx_string.h"
-#include "util/zx_string_list.h"
+#include "model/zx_string_list.h"
 
 class ZxEnvSnapshot {
  public:

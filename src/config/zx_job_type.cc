@@ -9,6 +9,7 @@
 #include "os/zx_os_env.h"
 #include "os/zx_os_files.h"
 #include "os/zx_os_paths.h"
+#include "model/zx_string_list.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "model/zx_job_id_list.h"
 #include "model/zx_work_id.h"
 #include "serial/zx_pack.h"
-#include "util/zx_string_list.h"
+#include "model/zx_string_list.h"
 
 class ZxCommand : public ZxPack {
  public:

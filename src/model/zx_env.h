@@ -12,7 +12,7 @@
 #include "model/zx_job_fields.h"
 #include "model/zx_string_hash.h"
 #include "util/zx_string.h"
-#include "util/zx_string_list.h"
+#include "model/zx_string_list.h"
 
 class ZxEnv : public ZxRecord<ZxEnv> {
  public:

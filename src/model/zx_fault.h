@@ -6,7 +6,7 @@
 // owns its faults.
 #pragma once
 
-#include "client/zx_err.h"
+#include "model/zx_err.h"
 #include "model/zx_host_name.h"
 #include "model/zx_job_id_list.h"
 #include "model/zx_list.h"

@@ -1,5 +1,6 @@
 // The shared conversion engine of the flag sets and enumerations, and splitList.
 #include "model/zx_flag_table.h"
+#include "model/zx_string_list.h"
 
 ZxString ZxFlagTable::toNames(int value) const {
   ZxString out;

@@ -9,7 +9,7 @@
 #pragma once
 
 #include "util/zx_string.h"
-#include "util/zx_string_list.h"
+#include "model/zx_string_list.h"
 
 // One row of a flag set or an enumeration. A row with `written` false is a
 // second spelling that is accepted when reading and never written.

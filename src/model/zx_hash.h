@@ -46,7 +46,7 @@
 
 #include "serial/zx_pack.h"
 #include "util/zx_string.h"
-#include "util/zx_string_list.h"
+#include "model/zx_string_list.h"
 
 template <class V>
 class ZxHash : public ZxPack {

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "model/zx_flag_table.h"
+#include "model/zx_string_list.h"
 
 namespace {
 

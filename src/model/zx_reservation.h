@@ -16,7 +16,7 @@
 #include "model/zx_job_fields.h"
 #include "model/zx_list.h"
 #include "util/zx_string.h"
-#include "util/zx_string_list.h"
+#include "model/zx_string_list.h"
 
 // Cuts `text` into expression tokens, appended to `tokens` (cleared first):
 // blanks, tabs, CR and LF separate; each of ( ) * + - / : ? is a token;

@@ -5,7 +5,7 @@
 // The result owns its error record and its lists with their items.
 #pragma once
 
-#include "client/zx_err.h"
+#include "model/zx_err.h"
 #include "model/zx_callback_id.h"
 #include "model/zx_fault.h"
 #include "model/zx_host_name.h"

@@ -3,18 +3,17 @@
 
 #include <climits>
 #include <cstdio>
-#include <cstring>
-#include <ctime>
 #include <vector>
+
+#include "os/zx_os_host.h"
 
 namespace {
 const char* const kMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                  "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 const char* const kWeekdays[7] = {"Sun", "Mon", "Tues", "Wed", "Thurs", "Fri", "Sat"};
 
-bool localTime(int64_t unixTime, std::tm& out) {
-  std::time_t t = static_cast<std::time_t>(unixTime);
-  return localtime_r(&t, &out) != nullptr;
+bool localTime(int64_t unixTime, ZxLocalTime& out) {
+  return ZxOsHost::localTime(static_cast<std::time_t>(unixTime), &out);
 }
 }  // namespace
 
@@ -30,18 +29,18 @@ void ZxTime::fromUnix(int64_t t) {
   value_ = v > INT_MAX ? INT_MAX : (v < INT_MIN ? INT_MIN : static_cast<int>(v));
 }
 
-void ZxTime::setNow() { fromUnix(static_cast<int64_t>(std::time(nullptr))); }
+void ZxTime::setNow() { fromUnix(ZxOsHost::unixNow()); }
 
 void ZxTime::appendTo(ZxString& out) const {
   if (value_ == 0) {
     out.append("None");
     return;
   }
-  std::tm tm;
+  ZxLocalTime tm;
   if (!localTime(toUnix(), tm)) return;
   char text[64];
-  int n = std::snprintf(text, sizeof text, "%s %d, %d %d:%02d:%02d", kMonths[tm.tm_mon % 12], tm.tm_mday,
-                        tm.tm_year + 1900, tm.tm_hour, tm.tm_min, tm.tm_sec);
+  int n = std::snprintf(text, sizeof text, "%s %d, %d %d:%02d:%02d", kMonths[(tm.month + 11) % 12], tm.day,
+                        tm.year, tm.hour, tm.minute, tm.second);
   if (n > 0) out.append(text, n < static_cast<int>(sizeof text) ? n : static_cast<int>(sizeof text) - 1);
 }
 
@@ -72,35 +71,34 @@ void ZxTime::fromDateText(const ZxString& text) {
     }
   }
   if (tokens.size() <= 3 || tokens[2] != ",") return;
-  std::tm tm;
-  std::memset(&tm, 0, sizeof tm);
+  ZxLocalTime tm;
+  tm.month = 1;
   for (int m = 0; m < 12; ++m)
-    if (tokens[0] == kMonths[m]) tm.tm_mon = m;
-  tm.tm_mday = tokens[1].toInt();
+    if (tokens[0] == kMonths[m]) tm.month = m + 1;
+  tm.day = tokens[1].toInt();
   // A year outside 1..9999 is not a date this reader accepts (and keeps the
-  // "- 1900" below from overflowing).
+  // conversion to the system's calendar from overflowing).
   int year = tokens[3].toInt();
   if (year < 1 || year > 9999) return;
-  tm.tm_year = year - 1900;
-  if (tokens.size() > 4) tm.tm_hour = tokens[4].toInt();
-  if (tokens.size() > 6) tm.tm_min = tokens[6].toInt();
-  if (tokens.size() > 8) tm.tm_sec = tokens[8].toInt();
-  tm.tm_isdst = 0;
-  std::time_t t = std::mktime(&tm);
-  if (t == static_cast<std::time_t>(-1)) return;
-  fromUnix(static_cast<int64_t>(t));
+  tm.year = year;
+  if (tokens.size() > 4) tm.hour = tokens[4].toInt();
+  if (tokens.size() > 6) tm.minute = tokens[6].toInt();
+  if (tokens.size() > 8) tm.second = tokens[8].toInt();
+  int64_t t;
+  if (!ZxOsHost::unixFromLocal(tm, &t)) return;
+  fromUnix(t);
 }
 
 const char* ZxTime::weekdayName() const {
-  std::tm tm;
+  ZxLocalTime tm;
   if (!localTime(toUnix(), tm)) return "";
-  return kWeekdays[tm.tm_wday % 7];
+  return kWeekdays[tm.weekDay % 7];
 }
 
 int ZxTime::hour() const {
-  std::tm tm;
+  ZxLocalTime tm;
   if (!localTime(toUnix(), tm)) return -1;
-  return tm.tm_hour;
+  return tm.hour;
 }
 
 ZxString ZxTime::durationText() const {

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "model/zx_flags.h"
+#include "model/zx_string_list.h"
 
 ZxString ZxTriggerReader::next() {
   if (done_) return ZxString();

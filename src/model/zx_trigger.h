@@ -8,7 +8,7 @@
 #pragma once
 
 #include "util/zx_string.h"
-#include "util/zx_string_list.h"
+#include "model/zx_string_list.h"
 
 // Reads the "-"-separated parts of a trigger text one after the other.
 // The reader borrows the text, which must outlive it.

@@ -16,9 +16,9 @@ ZxString getEnv(const char* name) {
   return ZxString(value ? value : "");
 }
 
-void environmentBlock(ZxStringList& entries) {
+void environmentBlock(ZxBaseList<ZxString>& entries) {
   if (!environ) return;
-  for (char** entry = environ; *entry; ++entry) entries.add(ZxString(*entry));
+  for (char** entry = environ; *entry; ++entry) entries.append(new ZxString(*entry));
 }
 
 bool currentDirectory(ZxString& out) {
@@ -37,6 +37,6 @@ bool currentDirectory(ZxString& out) {
   return false;
 }
 
-void driveMounts(ZxStringList&, ZxStringList&) {}
+void driveMounts(ZxBaseList<ZxString>&, ZxBaseList<ZxString>&) {}
 
 }  // namespace zxos

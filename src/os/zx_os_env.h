@@ -3,7 +3,7 @@
 #pragma once
 
 #include "util/zx_string.h"
-#include "util/zx_string_list.h"
+#include "util/zx_base_list.h"
 
 namespace zxos {
 
@@ -13,7 +13,7 @@ ZxString getEnv(const char* name);
 
 // Appends every entry of the process environment block to `entries`, in the
 // block's order, each as the text "NAME=value" the process holds.
-void environmentBlock(ZxStringList& entries);
+void environmentBlock(ZxBaseList<ZxString>& entries);
 
 // The current working directory; false (and `out` unchanged) when it cannot be
 // read.
@@ -22,6 +22,6 @@ bool currentDirectory(ZxString& out);
 // Appends the drive letters of this machine with their targets ("Z:" and the
 // network path, "X:" and a substituted folder). This platform has no drive
 // letters, so nothing is appended.
-void driveMounts(ZxStringList& names, ZxStringList& targets);
+void driveMounts(ZxBaseList<ZxString>& names, ZxBaseList<ZxString>& targets);
 
 }  // namespace zxos

@@ -43,14 +43,14 @@ bool isDirectory(const ZxString& path) { return pathKind(path) == PathKind::kDir
 bool isFile(const ZxString& path) { return pathKind(path) == PathKind::kFile; }
 bool exists(const ZxString& path) { return pathKind(path) != PathKind::kAbsent; }
 
-bool listDirectory(const ZxString& dir, ZxStringList& names) {
+bool listDirectory(const ZxString& dir, ZxBaseList<ZxString>& names) {
   if (!testable(dir)) return false;
   DIR* handle = opendir(dir.c_str());
   if (!handle) return false;
   while (struct dirent* entry = readdir(handle)) {
     const char* name = entry->d_name;
     if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
-    names.add(ZxString(name));
+    names.append(new ZxString(name));
   }
   closedir(handle);
   return true;

@@ -10,7 +10,7 @@
 #pragma once
 
 #include "util/zx_string.h"
-#include "util/zx_string_list.h"
+#include "util/zx_base_list.h"
 
 namespace zxos {
 
@@ -28,7 +28,7 @@ bool exists(const ZxString& path);
 // Appends the name of every entry of the folder `dir` ("." and ".." left out),
 // in the order the file system gives them. False when the folder cannot be
 // listed (or its path is too long, with the warning).
-bool listDirectory(const ZxString& dir, ZxStringList& names);
+bool listDirectory(const ZxString& dir, ZxBaseList<ZxString>& names);
 
 // Whole-file reads are capped: nothing the library reads (configuration files,
 // job type files, callback libraries) comes near this, and the cap keeps a

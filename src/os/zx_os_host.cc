@@ -26,6 +26,7 @@ bool localTime(std::time_t t, ZxLocalTime* out) {
   out->minute = tm.tm_min;
   out->second = tm.tm_sec;
   out->yearDay = tm.tm_yday;
+  out->weekDay = tm.tm_wday;
   return true;
 }
 
@@ -33,6 +34,28 @@ bool localTimeNow(ZxLocalTime* out) {
   std::time_t t = std::time(nullptr);
   if (t == static_cast<std::time_t>(-1)) return false;
   return localTime(t, out);
+}
+
+int64_t unixNow() {
+  std::time_t t = std::time(nullptr);
+  return t == static_cast<std::time_t>(-1) ? -1 : static_cast<int64_t>(t);
+}
+
+bool unixFromLocal(const ZxLocalTime& t, int64_t* out) {
+  if (!out) return false;
+  std::tm tm;
+  std::memset(&tm, 0, sizeof tm);
+  tm.tm_year = t.year - 1900;
+  tm.tm_mon = t.month - 1;
+  tm.tm_mday = t.day;
+  tm.tm_hour = t.hour;
+  tm.tm_min = t.minute;
+  tm.tm_sec = t.second;
+  tm.tm_isdst = 0;
+  std::time_t v = std::mktime(&tm);
+  if (v == static_cast<std::time_t>(-1)) return false;
+  *out = static_cast<int64_t>(v);
+  return true;
 }
 
 }  // namespace ZxOsHost

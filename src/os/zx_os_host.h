@@ -1,22 +1,14 @@
-// The host interface of the library: the local host name and the local
-// calendar time. This POSIX implementation uses gethostname and localtime_r;
-// a Windows build fills the same functions with its own calls.
+// The host interface of the library: the local host name, the system clock
+// and local calendar time. This POSIX implementation uses gethostname, time,
+// localtime_r and mktime; a Windows build fills the same functions with its
+// own calls.
 #pragma once
 
+#include <cstdint>
 #include <ctime>
 
+#include "util/zx_local_time.h"
 #include "util/zx_string.h"
-
-// A moment in local time, broken down as the log and the date texts need it.
-struct ZxLocalTime {
-  int year = 0;     // four digits, e.g. 2009
-  int month = 0;    // 1 to 12
-  int day = 0;      // day of the month, 1 to 31
-  int hour = 0;     // 0 to 23
-  int minute = 0;   // 0 to 59
-  int second = 0;   // 0 to 60 (leap second)
-  int yearDay = 0;  // day of the year, 0-based (1 January is 0)
-};
 
 namespace ZxOsHost {
 
@@ -31,5 +23,13 @@ constexpr int kMaxHostName = 1023;
 bool localTime(std::time_t t, ZxLocalTime* out);
 // Local time now; false when it cannot be obtained.
 bool localTimeNow(ZxLocalTime* out);
+
+// Seconds since 1970 by the system clock; -1 when the clock cannot be read.
+int64_t unixNow();
+// The moment of the local calendar time `t` read as standard time (no
+// daylight saving), with out-of-range fields carried over as mktime does
+// (day 32 of January is 1 February); weekDay and yearDay are not read.
+// False when the moment cannot be represented.
+bool unixFromLocal(const ZxLocalTime& t, int64_t* out);
 
 }  // namespace ZxOsHost

@@ -13,6 +13,7 @@
 #include "model/zx_flags.h"
 #include "plugin/zx_package_string.h"
 #include "plugin/zx_package_tree.h"
+#include "model/zx_string_list.h"
 
 namespace {
 

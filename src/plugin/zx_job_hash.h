@@ -25,7 +25,7 @@
 #include "model/zx_modify_command.h"
 #include "model/zx_work.h"
 #include "util/zx_string.h"
-#include "util/zx_string_list.h"
+#include "model/zx_string_list.h"
 
 ZxJob* hashToJob(const ZxString& text);
 ZxWork* hashToWork(const ZxString& text);

@@ -15,7 +15,7 @@
 #include "config/zx_job_type.h"
 #include "model/zx_flags.h"
 #include "util/zx_string.h"
-#include "util/zx_string_list.h"
+#include "model/zx_string_list.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "client/zx_version.h"
+#include "model/zx_string_list.h"
 
 namespace {
 

@@ -23,7 +23,7 @@
 
 #include "util/zx_base_list.h"
 #include "util/zx_string.h"
-#include "util/zx_string_list.h"
+#include "model/zx_string_list.h"
 
 class OptionParser {
  public:

@@ -9,7 +9,7 @@
 
 #include "plugin/zx_package_string.h"
 #include "util/zx_string.h"
-#include "util/zx_string_list.h"
+#include "model/zx_string_list.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
 // Element quoting, the one-level package writer and the one-level parser.
 #include "plugin/zx_package_string.h"
+#include "model/zx_string_list.h"
 
 #include <cstring>
 

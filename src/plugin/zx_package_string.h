@@ -10,7 +10,7 @@
 #pragma once
 
 #include "util/zx_string.h"
-#include "util/zx_string_list.h"
+#include "model/zx_string_list.h"
 
 // Appends the quoted form of the n bytes at `bytes` to `out`: tab, line feed,
 // carriage return, double quote and backslash are escaped with a backslash,

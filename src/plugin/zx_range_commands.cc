@@ -12,7 +12,7 @@
 #include "plugin/zx_package_string.h"
 #include "util/zx_frame_list.h"
 #include "util/zx_string.h"
-#include "util/zx_string_list.h"
+#include "model/zx_string_list.h"
 
 namespace {
 

@@ -106,10 +106,10 @@ class ExpandBudget {
   bool full_ = false;
 };
 
-// Appends each string to a ZxStringList.
+// Appends each string to an owning list of strings.
 class ListSink : public FrameList::Sink {
  public:
-  explicit ListSink(ZxStringList& out) : out_(out) {}
+  explicit ListSink(ZxBaseList<ZxString>& out) : out_(out) {}
   bool take(const char* bytes, int n) override {
     // A frame name is finished text: its buffer is sized to fit, not grown
     // by the append rule (a fourth of the memory of a long expansion).
@@ -122,7 +122,7 @@ class ListSink : public FrameList::Sink {
   }
 
  private:
-  ZxStringList& out_;
+  ZxBaseList<ZxString>& out_;
 };
 
 struct Span {
@@ -327,11 +327,11 @@ bool FrameList::isRangeText(const ZxString& text) {
   return solid;
 }
 
-void FrameList::expand(const ZxString& text, ZxStringList& out) {
+void FrameList::expand(const ZxString& text, ZxBaseList<ZxString>& out) {
   expand(text, out, ExpandLimits{kMaxExpandStrings, kMaxExpandBytes});
 }
 
-void FrameList::expand(const ZxString& text, ZxStringList& out, const ExpandLimits& limits) {
+void FrameList::expand(const ZxString& text, ZxBaseList<ZxString>& out, const ExpandLimits& limits) {
   ListSink sink(out);
   expand(text, sink, limits);
 }
@@ -352,17 +352,17 @@ namespace {
 
 // One chunk: its first frame, "-" and its last frame when they differ, and
 // "x" and the spacing when the spacing is more than 1.
-void appendChunk(ZxStringList& out, int first, int last, long long spacing) {
+void appendChunk(ZxBaseList<ZxString>& out, int first, int last, long long spacing) {
   ZxString s;
   s.appendInt(first);
   if (last != first) s.append('-').appendInt(last);
   if (spacing > 1) appendLong(s.append('x'), spacing);
-  out.add(s);
+  out.append(new ZxString(s));
 }
 
 }  // namespace
 
-void FrameList::chunk(int size, ZxStringList& out) {
+void FrameList::chunk(int size, ZxBaseList<ZxString>& out) {
   if (size <= 0 || count_ == 0) return;
   sortUnique();
   const int n = count_;

@@ -12,12 +12,12 @@
 // first place the grammar is not met and keeps what was read.
 //
 // Ownership: the list owns its frame array. expand() and chunk() append new
-// strings to the caller's ZxStringList, which owns them.
+// strings to the caller's list of strings (a ZxStringList), which owns them.
 #pragma once
 
 #include "util/zx_base.h"
 #include "util/zx_string.h"
-#include "util/zx_string_list.h"
+#include "util/zx_base_list.h"
 
 class FrameList : public ZxBase {
  public:
@@ -69,7 +69,7 @@ class FrameList : public ZxBase {
   // the range's padWidth(). Stops once kMaxExpandStrings strings or
   // kMaxExpandBytes bytes have been appended. Leaves the list holding the
   // frames of the last range text it parsed.
-  void expand(const ZxString& text, ZxStringList& out);
+  void expand(const ZxString& text, ZxBaseList<ZxString>& out);
 
   // The same with tighter bounds than kMaxExpandStrings and kMaxExpandBytes
   // (values above those are lowered to them).
@@ -77,7 +77,7 @@ class FrameList : public ZxBase {
     int strings;
     long long bytes;
   };
-  void expand(const ZxString& text, ZxStringList& out, const ExpandLimits& limits);
+  void expand(const ZxString& text, ZxBaseList<ZxString>& out, const ExpandLimits& limits);
 
   // Receives the strings of an expansion one at a time, for callers that
   // turn each into something else and need not keep them all.
@@ -95,7 +95,7 @@ class FrameList : public ZxBase {
   // or less or an empty list. Every chunk reads back with parse() to its
   // frames: two frames more than 2^31 - 1 apart, whose step no range text
   // can hold, become a chunk each.
-  void chunk(int size, ZxStringList& out);
+  void chunk(int size, ZxBaseList<ZxString>& out);
 
  private:
   bool reserve(long long wanted);

@@ -7,25 +7,8 @@
 #include <system_error>
 #include <vector>
 
-#include "model/zx_flags.h"
-
-ZxLog::ZxLog() : ZxLog(nullptr, nullptr, nullptr) {}
-
 ZxLog::ZxLog(TimeSource time, HostSource host, std::FILE* console)
-    : time_(time ? time : &ZxOsHost::localTimeNow),
-      host_(host ? host : &ZxOsHost::hostName),
-      console_(console) {}
-
-ZxLog& ZxLog::log() {
-  static ZxLog sink;
-  return sink;
-}
-
-namespace {
-// Builds the process-wide sink while the module loads, before the statics
-// that may log from their destructors, so that it is destroyed after them.
-ZxLog& g_loadTimeSink = ZxLog::log();
-}  // namespace
+    : time_(time), host_(host), console_(console) {}
 
 void ZxLog::setLogFile(const ZxString& path, int mode) {
   std::lock_guard<std::recursive_mutex> hold(mutex_);
@@ -43,7 +26,7 @@ ZxString ZxLog::currentFileName() const {
   ZxLocalTime now;
   // Without the local time the week is unknown; the piece goes to the console
   // rather than to a guessed file.
-  if (!time_(&now)) return ZxString();
+  if (!time_ || !time_(&now)) return ZxString();
   ZxString name(path_);
   name.append('.').appendInt(now.yearDay / 7);
   return name;
@@ -106,15 +89,15 @@ ZxString ZxLog::stampText(const ZxLocalTime& t, const ZxString& host) {
   out.appendInt(t.day).append(", ").appendPadded(t.year, 4).append(' ');
   out.appendInt(t.hour).append(':').appendPadded(t.minute, 2).append(':').appendPadded(t.second, 2);
   out.append("] ");
-  out.append(host.c_str(), std::min(host.length(), ZxOsHost::kMaxHostName));
+  out.append(host.c_str(), std::min(host.length(), kMaxStampHost));
   out.append(" : ");
   return out;
 }
 
 ZxLog& ZxLog::stamp() {
   ZxLocalTime now;
-  if (!time_(&now)) return *this;
-  return *this << stampText(now, host_());
+  if (!time_ || !time_(&now)) return *this;
+  return *this << stampText(now, host_ ? host_() : ZxString());
 }
 
 int ZxLog::pruneWeeklyFiles(int keep) {

@@ -12,6 +12,17 @@
 // "INFO: "), optionally after stamp(), then the pieces and "\n", unlock.
 // ZxLogLine does exactly that.
 //
+// The stamp needs the local time and the host's name, which only the
+// operating system knows, and the log stands below the OS layer. So a sink is
+// handed its clock and host name as two functions when it is built, and the
+// process-wide sink (ZxLog::log()) is defined by the OS layer
+// (os/zx_os_log.cc), which builds it with the system's clock and host name,
+// the way a storage library's default environment is declared beside its
+// interface and defined by the platform's port. This keeps the log free of
+// every system call (but the file appends of the C library) and keeps one
+// sink per process, created before its first use. The category numbers come
+// from util/zx_log_category.h; their names live with the flag tables.
+//
 // One sink exists per process (ZxLog::log()); it is created when the module
 // loads and destroyed when it unloads. Further sinks can be built with their
 // own clock, host name and console for tests. A sink owns its path copy; the
@@ -22,7 +33,8 @@
 #include <cstdio>
 #include <mutex>
 
-#include "os/zx_os_host.h"
+#include "util/zx_local_time.h"
+#include "util/zx_log_category.h"
 #include "util/zx_string.h"
 
 class ZxLog {
@@ -35,15 +47,15 @@ class ZxLog {
   // Weekly files are numbered 0 to 52 (day 364 of a leap year is week 52).
   static constexpr int kLastWeek = 52;
 
-  // The host's own clock and name, writing to standard output.
-  ZxLog();
-  // Null sources fall back to the host's own; a null console means stdout.
+  // A null time source writes no stamps, a null host source an empty host
+  // name; a null console means standard output.
   ZxLog(TimeSource time, HostSource host, std::FILE* console);
   ZxLog(const ZxLog&) = delete;
   ZxLog& operator=(const ZxLog&) = delete;
   ~ZxLog() = default;
 
-  // The process-wide sink, and its category mask.
+  // The process-wide sink, with the system's clock and host name (defined
+  // by the OS layer, see above), and its category mask.
   static ZxLog& log();
   static unsigned int logMask() { return log().mask(); }
   static void setLogMask(unsigned int mask) { log().setMask(mask); }
@@ -82,9 +94,13 @@ class ZxLog {
 
   // Writes the line prefix "[Mar 3, 2009 9:05:03] host : " for the local
   // time now; writes nothing when the local time cannot be obtained.
+  // Host names longer than kMaxStampHost bytes are cut there.
   ZxLog& stamp();
   // The prefix that stamp() writes for `t` and `host` (host capped at 1023 bytes).
   static ZxString stampText(const ZxLocalTime& t, const ZxString& host);
+  // Host names are at most 255 bytes in practice; the cap bounds a stamp
+  // while allowing any name the system can return.
+  static constexpr int kMaxStampHost = 1023;
 
   // Deletes all but the `keep` most recently modified weekly files
   // "<path>.0" to "<path>.52", announcing each deletion as a stamped

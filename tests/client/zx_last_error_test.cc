@@ -7,10 +7,10 @@
 
 #include <string>
 
-#include "client/zx_err.h"
-#include "client/zx_error_record.h"
-#include "serial/zx_message.h"
-#include "util/zx_string_list.h"
+#include "model/zx_err.h"
+#include "model/zx_error_record.h"
+#include "message/zx_message.h"
+#include "model/zx_string_list.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 
 #include "config/zx_config_tree.h"
 #include "config/zx_env_fixture.h"
+#include "model/zx_string_list.h"
 
 namespace {
 

@@ -15,6 +15,7 @@
 #include "config/zx_env_fixture.h"
 #include "config/zx_paths.h"
 #include "model/zx_string_hash.h"
+#include "model/zx_string_list.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "model/zx_job_id_list.h"
 #include "model/zx_string_hash.h"
 #include "serial/zx_pack_support.h"
-#include "util/zx_string_list.h"
+#include "model/zx_string_list.h"
 
 namespace {
 

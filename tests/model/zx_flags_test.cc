@@ -2,6 +2,7 @@
 // text order, the numeric shortcut, unknown names, splitList and
 // isValidJobFlags.
 #include "model/zx_flags.h"
+#include "model/zx_string_list.h"
 
 #include <gtest/gtest.h>
 

@@ -9,6 +9,7 @@
 
 #include "model/zx_job_id.h"
 #include "model/zx_string_hash.h"
+#include "model/zx_string_list.h"
 
 namespace {
 

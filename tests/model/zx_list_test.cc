@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "model/zx_job_id_list.h"
-#include "util/zx_string_list.h"
+#include "model/zx_string_list.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 
 #include "model/zx_resource.h"
 #include "zx_record_checks.h"
+#include "model/zx_string_list.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "model/zx_event.h"
 #include "model/zx_flags.h"
 #include "model/zx_trigger.h"
-#include "util/zx_string_list.h"
+#include "model/zx_string_list.h"
 
 namespace {
 

@@ -8,13 +8,16 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <string>
 
 #include "config/zx_env_fixture.h"
 #include "os/zx_os_env.h"
 #include "os/zx_os_files.h"
+#include "os/zx_os_host.h"
 #include "os/zx_os_paths.h"
 #include "os/zx_os_user.h"
+#include "model/zx_string_list.h"
 
 namespace {
 
@@ -237,6 +240,62 @@ TEST(OsEnv, BlockWorkingFolderAndLookup) {
   ZxStringList drives, targets;
   zxos::driveMounts(drives, targets);
   EXPECT_EQ(drives.count(), 0);
+}
+
+// The host's own clock and name, with the time zone pinned to UTC: local
+// time of a moment, and the moment of a local time, both ways.
+TEST(OsHost, LocalTimeAndHostName) {
+  const char* oldTz = getenv("TZ");
+  std::string saved = oldTz ? oldTz : "";
+  setenv("TZ", "UTC", 1);
+  tzset();
+  struct Case {
+    std::time_t t;
+    int year, month, day, hour, minute, second, yearDay, weekDay;
+  } cases[] = {
+      {1236071103, 2009, 3, 3, 9, 5, 3, 61, 2},
+      {1230767999, 2008, 12, 31, 23, 59, 59, 365, 3},  // leap year: the last day is 365
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.t);
+    ZxLocalTime t;
+    ASSERT_TRUE(ZxOsHost::localTime(c.t, &t));
+    EXPECT_EQ(t.year, c.year);
+    EXPECT_EQ(t.month, c.month);
+    EXPECT_EQ(t.day, c.day);
+    EXPECT_EQ(t.hour, c.hour);
+    EXPECT_EQ(t.minute, c.minute);
+    EXPECT_EQ(t.second, c.second);
+    EXPECT_EQ(t.yearDay, c.yearDay);
+    EXPECT_EQ(t.weekDay, c.weekDay);
+    int64_t back = 0;
+    ASSERT_TRUE(ZxOsHost::unixFromLocal(t, &back));
+    EXPECT_EQ(back, static_cast<int64_t>(c.t));
+  }
+  // Fields out of range carry over: 32 January is 1 February.
+  ZxLocalTime carried;
+  carried.year = 2009;
+  carried.month = 1;
+  carried.day = 32;
+  int64_t feb1 = 0;
+  ASSERT_TRUE(ZxOsHost::unixFromLocal(carried, &feb1));
+  EXPECT_EQ(feb1, 1233446400);
+  EXPECT_FALSE(ZxOsHost::localTime(0, nullptr));
+  EXPECT_FALSE(ZxOsHost::unixFromLocal(carried, nullptr));
+  if (oldTz) {
+    setenv("TZ", saved.c_str(), 1);
+  } else {
+    unsetenv("TZ");
+  }
+  tzset();
+
+  char expected[1024] = {0};
+  ASSERT_EQ(gethostname(expected, sizeof expected - 1), 0);
+  EXPECT_EQ(ZxOsHost::hostName(), expected);
+  ZxLocalTime now;
+  EXPECT_TRUE(ZxOsHost::localTimeNow(&now));
+  EXPECT_GE(now.year, 2009);
+  EXPECT_GT(ZxOsHost::unixNow(), 1230767999);
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
 
 #include "plugin/zx_package_string.h"
 #include "plugin/zx_package_tree.h"
-#include "util/zx_string_list.h"
+#include "model/zx_string_list.h"
 
 namespace {
 

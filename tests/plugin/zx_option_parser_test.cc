@@ -1,6 +1,7 @@
 // Tests of the command option parser with the option sets of the job
 // commands and of zxjobinfo, and of the integer option kinds.
 #include "plugin/zx_option_parser.h"
+#include "model/zx_string_list.h"
 
 #include <gtest/gtest.h>
 

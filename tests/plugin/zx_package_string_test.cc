@@ -1,5 +1,6 @@
 // Tests of element quoting and of the one-level package writer and parser.
 #include "plugin/zx_package_string.h"
+#include "model/zx_string_list.h"
 
 #include <gtest/gtest.h>
 

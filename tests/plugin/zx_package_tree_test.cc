@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "plugin/zx_package_string.h"
+#include "model/zx_string_list.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "util/zx_frame_list.h"
+#include "model/zx_string_list.h"
 
 namespace {
 

@@ -2,6 +2,7 @@
 // expansion, chunking, and the bounds that keep hostile range texts from
 // exhausting memory or looping.
 #include "util/zx_frame_list.h"
+#include "model/zx_string_list.h"
 
 #include <gtest/gtest.h>
 

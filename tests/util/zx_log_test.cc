@@ -299,40 +299,4 @@ TEST_F(ZxLogTest, PrunerWithoutPathTouchesNothing) {
   fs::current_path(cwd);
 }
 
-// The host's own clock and name, with the time zone pinned to UTC.
-TEST(ZxOsHost, LocalTimeAndHostName) {
-  const char* oldTz = getenv("TZ");
-  std::string saved = oldTz ? oldTz : "";
-  setenv("TZ", "UTC", 1);
-  tzset();
-  struct Case {
-    std::time_t t;
-    int year, month, day, hour, minute, second, yearDay;
-  } cases[] = {
-      {1236071103, 2009, 3, 3, 9, 5, 3, 61},
-      {1230767999, 2008, 12, 31, 23, 59, 59, 365},  // leap year: the last day is 365
-  };
-  for (const Case& c : cases) {
-    ZxLocalTime t;
-    ASSERT_TRUE(ZxOsHost::localTime(c.t, &t));
-    EXPECT_EQ(ZxLog::stampText(t, "h"),
-              ZxLog::stampText(at(c.year, c.month, c.day, c.hour, c.minute, c.second, 0), "h"));
-    EXPECT_EQ(t.yearDay, c.yearDay);
-  }
-  EXPECT_FALSE(ZxOsHost::localTime(0, nullptr));
-  if (oldTz) {
-    setenv("TZ", saved.c_str(), 1);
-  } else {
-    unsetenv("TZ");
-  }
-  tzset();
-
-  char expected[1024] = {0};
-  ASSERT_EQ(gethostname(expected, sizeof expected - 1), 0);
-  EXPECT_EQ(ZxOsHost::hostName(), expected);
-  ZxLocalTime now;
-  EXPECT_TRUE(ZxOsHost::localTimeNow(&now));
-  EXPECT_GE(now.year, 2009);
-}
-
 }  // namespace

@@ -10,7 +10,7 @@
 #include "model/zx_subjob.h"
 #include "model/zx_variable.h"
 #include "model/zx_work.h"
-#include "serial/zx_class_registry_parts.h"
+#include "message/zx_class_registry_parts.h"
 
 namespace zxregistry {
 ZxPack* makeJob(int) { return new (std::nothrow) ZxJob(); }

@@ -1,7 +1,7 @@
 // Tests of ZxMessage: its encoded layout, contents recreated through the
 // class registry, the damaged and unknown contents that leave the content
 // null, and the ownership and copy rules.
-#include "serial/zx_message.h"
+#include "message/zx_message.h"
 
 #include <gtest/gtest.h>
 
@@ -9,16 +9,16 @@
 #include <memory>
 #include <string>
 
-#include "client/zx_err.h"
-#include "client/zx_error_record.h"
+#include "model/zx_err.h"
+#include "model/zx_error_record.h"
 #include "model/zx_job.h"
 #include "model/zx_job_id.h"
 #include "model/zx_result.h"
 #include "model/zx_server_records.h"
 #include "model/zx_status.h"
-#include "serial/zx_class_registry.h"
+#include "message/zx_class_registry.h"
 #include "serial/zx_log_capture.h"
-#include "util/zx_string_list.h"
+#include "model/zx_string_list.h"
 
 namespace {
 

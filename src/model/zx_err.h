@@ -10,7 +10,7 @@
 // named value.
 #pragma once
 
-#include "client/zx_macro.h"
+#include "model/zx_macro.h"
 #include "serial/zx_pack.h"
 #include "util/zx_string.h"
 

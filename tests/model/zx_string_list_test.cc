@@ -1,5 +1,5 @@
 // Tests of ZxBaseList growth and ownership and of ZxStringList join and sort.
-#include "util/zx_string_list.h"
+#include "model/zx_string_list.h"
 
 #include <gtest/gtest.h>
 

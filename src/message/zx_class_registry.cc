@@ -1,12 +1,12 @@
 // The class registry: one table from class number to constructor.
-#include "serial/zx_class_registry.h"
+#include "message/zx_class_registry.h"
 
 #include <algorithm>
 #include <iterator>
 #include <new>
 
-#include "client/zx_err.h"
-#include "client/zx_error_record.h"
+#include "model/zx_err.h"
+#include "model/zx_error_record.h"
 #include "model/zx_bump_command.h"
 #include "model/zx_callback.h"
 #include "model/zx_callback_id.h"
@@ -24,9 +24,9 @@
 #include "model/zx_string_hash.h"
 #include "model/zx_time.h"
 #include "model/zx_work_id.h"
-#include "serial/zx_class_registry_parts.h"
+#include "message/zx_class_registry_parts.h"
 #include "util/zx_log.h"
-#include "util/zx_string_list.h"
+#include "model/zx_string_list.h"
 
 namespace {
 using Factory = ZxPack* (*)(int classNumber);

@@ -1,5 +1,5 @@
 // ZxStringList: join and quicksort.
-#include "util/zx_string_list.h"
+#include "model/zx_string_list.h"
 
 #include <utility>
 

@@ -1,8 +1,8 @@
 // ZxMessage: the envelope's fields, content decoding through the class
 // registry, and the copy and release rules.
-#include "serial/zx_message.h"
+#include "message/zx_message.h"
 
-#include "serial/zx_class_registry.h"
+#include "message/zx_class_registry.h"
 #include "util/zx_log.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // ZxMacro: template expansion.
-#include "client/zx_macro.h"
+#include "model/zx_macro.h"
 
 namespace {
 bool isNameChar(char c) {

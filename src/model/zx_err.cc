@@ -1,5 +1,5 @@
 // ZxErr: the template table and message formatting.
-#include "client/zx_err.h"
+#include "model/zx_err.h"
 
 #include <algorithm>
 #include <iterator>

@@ -1,13 +1,13 @@
 // Tests of ZxErr and ZxMacro: the message of every code with and without
 // its named values, placeholder expansion and the resolver, copies, and the
 // encoded forms of the error record.
-#include "client/zx_err.h"
+#include "model/zx_err.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "client/zx_macro.h"
+#include "model/zx_macro.h"
 
 namespace {
 

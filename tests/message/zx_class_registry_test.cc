@@ -1,7 +1,7 @@
 // Tests of the class registry (which numbers it creates, with which class
 // number and type name, and the log line for the others) and of the
 // supervisor's own records, which keep their binary fields as they came.
-#include "serial/zx_class_registry.h"
+#include "message/zx_class_registry.h"
 
 #include <gtest/gtest.h>
 
