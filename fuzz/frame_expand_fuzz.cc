@@ -10,15 +10,15 @@ namespace {
 // Counts the strings of an expansion and, for a pure range text, compares
 // each with the decimal text of the frame at its position.
 struct Checker : FrameList::Sink {
-  explicit Checker(const FrameList* frames) : frames(frames) {}
-  bool take(const char* bytes, int n) override {
+  explicit Checker(const FrameList* list) : frames(list) {}
+  bool take(const char* piece, int n) override {
     if (frames) {
       char expected[24];
       int length = std::snprintf(expected, sizeof expected, "%d", frames->frameAt(strings));
-      ZX_FUZZ_CHECK(length == n && std::memcmp(expected, bytes, static_cast<size_t>(n)) == 0);
+      ZX_FUZZ_CHECK(length == n && std::memcmp(expected, piece, static_cast<size_t>(n)) == 0);
     }
     ++strings;
-    this->bytes += n;
+    bytes += n;
     return true;
   }
   const FrameList* frames;

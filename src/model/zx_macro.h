@@ -39,7 +39,7 @@ class ZxMacro : public ZxPack {
   void clear() { values_.clear(); }
   const ZxStringHash& values() const { return values_; }
 
-  void setResolver(Resolver resolver) { resolver_ = resolver; }
+  void setResolver(Resolver r) { resolver_ = r; }
   Resolver resolver() const { return resolver_; }
 
   // The template with every placeholder replaced, in one pass from left to

@@ -32,9 +32,9 @@ std::string ZxTextNode::uniqueName(const Map& map, Suffixes& next, const ZxStrin
   }
 }
 
-void ZxTextNode::addValue(const ZxString& name, const ZxString& text) {
+void ZxTextNode::addValue(const ZxString& name, const ZxString& value) {
   std::string key = uniqueName(values_, nextValueSuffix_, name);
-  values_.emplace(std::move(key), text);
+  values_.emplace(std::move(key), value);
 }
 
 void ZxTextNode::addChild(const ZxString& name, ZxTextNode* node) {

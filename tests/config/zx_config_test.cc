@@ -105,6 +105,7 @@ TEST_F(ConfigTest, DamagedFilesGiveTheDefaults) {
        }},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
     zxtest::TempDir::removeTree(conf);
     c.make();
     if (std::string(c.what) == "unreadable" && geteuid() == 0) continue;  // the superuser reads it anyway

@@ -23,6 +23,7 @@ TEST(ConfigTreeRegression, WordsWithANulAfterSelfAreNotSelf) {
       {std::string("[s]\nk = $self\0x\n", 16), ""},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "row " << (&c - &cases[0]));
     ZxConfigTree tree;
     testing::internal::CaptureStderr();
     tree.parse(ZxString(c.text.data(), static_cast<int>(c.text.size())));

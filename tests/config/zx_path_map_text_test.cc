@@ -40,6 +40,7 @@ TEST(PathMapText, SectionsDirectAndLogical) {
       {"[direct]\na = b\nbroken line\nc = d\n", {{"a", "b"}}, {}},  // a bad statement ends the text
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
     ZxPathMap map;
     zxpathmap::addText(map, ZxString(c.text));
     expectPairs(map.directMap(), c.direct, c.text);

@@ -47,6 +47,7 @@ TEST(MelhostUi, MenusAndItems) {
       {"setParent win; menu w;", "zxhost_ui -describe w", true, "menu|win|w|"},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.setup) + c.call);
     std::string text = std::string(c.setup) + c.call;
     MelRun r = runMelhost({"--json", "-c", text});
     std::vector<nlohmann::json> lines = r.json();

@@ -120,6 +120,7 @@ TEST(Callback, HostileTriggerStrings) {
       {std::string(1 << 20, '-') + " b-job-self", 1},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "row " << (&c - &cases[0]));
     ZxCallback cb;
     cb.setTriggers(ZxString(c.triggers.data(), static_cast<int>(c.triggers.size())));
     ZxEventList events;

@@ -20,6 +20,7 @@ TEST(ZxJobId, IdText) {
   const Case cases[] = {{12, -1, "12"}, {12, 3, "12.3"}, {12, -2, "12.*"},
                         {12, -5, "12"}, {0, 0, "0.0"},   {-1, -1, "-1"}};
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
     ZxJobId j(c.id, c.sub);
     EXPECT_EQ(std::string(j.idText().c_str()), c.text);
     std::ostringstream os;

@@ -78,10 +78,10 @@ TEST(ZxStatus, ClassesAndMatching) {
 }
 
 TEST(ZxStatus, OneTestPerCode) {
-  using Test = bool (ZxStatus::*)() const;
+  using Predicate = bool (ZxStatus::*)() const;
   struct Case {
     int code;
-    Test test;
+    Predicate test;
   } cases[] = {
       {0, &ZxStatus::isNone},      {5, &ZxStatus::isSaved},     {16, &ZxStatus::isComplete},
       {21, &ZxStatus::isWarning},  {32, &ZxStatus::isFailed},   {48, &ZxStatus::isKilled},

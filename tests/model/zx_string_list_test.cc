@@ -73,6 +73,7 @@ TEST(ZxStringList, SortOrdersLikeStringComparisons) {
       {{"5", "4", "3", "2", "1", "0"}, {"0", "1", "2", "3", "4", "5"}},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "row " << (&c - &cases[0]));
     ZxStringList l = listOf(c.in);
     l.sort();
     EXPECT_EQ(itemsOf(l), c.want);

@@ -122,6 +122,7 @@ TEST(TriggerText, WritesBothForms) {
       {eventOf(77, "x", "self", 5, -1, "t", 1, 2), "x-", "x-"},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.trigger);
     EXPECT_EQ(str(c.event.triggerText()), c.trigger);
     EXPECT_EQ(str(c.event.jobTriggerText()), c.jobTrigger);
   }

@@ -62,6 +62,7 @@ TEST_F(JobTypeCommands, JobConfigAnswersKeysWithAndWithoutResolution) {
       {{"houdini", "maya_menu", "1"}, "/"},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "row " << (&c - &cases[0]));
     Outcome r = run(zxJobconfig::creator, strings(c.args));
     std::string what = c.args[0] + " " + c.args[1] + (c.args.size() > 2 ? " " + c.args[2] : "");
     EXPECT_EQ(r.status, MStatus::kSuccess) << what;
@@ -82,6 +83,7 @@ TEST_F(JobTypeCommands, JobConfigFailsSilentlyWithoutTypeAndKey) {
   arraySecond.addStringArray(MStringArray());
   const MArgList lists[] = {MArgList(), strings({"maya"}), arrayFirst, arraySecond};
   for (const MArgList& args : lists) {
+    SCOPED_TRACE(testing::Message() << "row " << (&args - &lists[0]));
     Outcome r = run(zxJobconfig::creator, args);
     EXPECT_EQ(r.status, MStatus::kFailure);
     EXPECT_EQ(r.result.kind, CommandResult::Kind::kNone);
@@ -132,6 +134,7 @@ TEST_F(JobTypeCommands, JobFlagIntConvertsNumbersAndNames) {
   array.addStringArray(MStringArray());
   const MArgList failing[] = {MArgList(), array};
   for (const MArgList& args : failing) {
+    SCOPED_TRACE(testing::Message() << "row " << (&args - &failing[0]));
     Outcome r = run(zxJobflagint::creator, args);
     EXPECT_EQ(r.status, MStatus::kFailure);
     EXPECT_EQ(r.result.kind, CommandResult::Kind::kNone);

@@ -110,6 +110,7 @@ TEST(OptionParser, JobCommandOptions) {
       {{"-User", "x"}, false, {}, "ERROR: unknown option -User\n"},  // names are compared with case
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "row " << (&c - &cases[0]));
     auto p = jobCommandParser();
     check(*p, c);
   }
@@ -126,6 +127,7 @@ TEST(OptionParser, JobInfoOptions) {
       {{"-c"}, true, {}, "", "complete", ""},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "row " << (&c - &cases[0]));
     auto p = jobInfoParser();
     check(*p, c);
   }
@@ -150,6 +152,7 @@ TEST(OptionParser, IntegerValues) {
       {{"-frames", "1,2"}, false, {}, "ERROR: parameter '1,2' is not an integer\n"},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "row " << (&c - &cases[0]));
     auto p = integerParser();
     check(*p, c);
   }

@@ -112,7 +112,10 @@ TEST(ZxUnpack, ParsesOneLevel) {
       {{i(42)}, {"scalar", "42"}},
       {{a({"(a b)"})}, {"scalar", ""}},  // an array argument reads as ""
   };
-  for (const Case& c : cases) EXPECT_EQ(unpack(c.args), c.out);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "row " << (&c - &cases[0]));
+    EXPECT_EQ(unpack(c.args), c.out);
+  }
 }
 
 TEST(ZxPackUnpack, NestedUseRoundTrips) {

@@ -65,6 +65,7 @@ TEST(PackageRegression, HashWithAnEmptyFirstKeySurvivesTheCompactForm) {
       {"{x \"{\\\"\\\" 1 y 2}\"}", "(=(x=(=1)(y=2)))"},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.package);
     ZxString compact = packageToCompact(c.package);
     EXPECT_EQ(std::string(compact.c_str(), compact.length()), c.compact);
     ZxString back = compactToPackage(compact);

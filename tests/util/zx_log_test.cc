@@ -208,7 +208,10 @@ TEST_F(ZxLogTest, StampText) {
       {at(1999, 12, 31, 23, 59, 59, 364), "a.b", "[Dec 31, 1999 23:59:59] a.b : "},
       {at(2009, 13, 1, 1, 1, 1, 0), "", "[13 1, 2009 1:01:01]  : "},
   };
-  for (const Case& c : cases) EXPECT_EQ(ZxLog::stampText(c.time, c.host), c.expected);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.expected);
+    EXPECT_EQ(ZxLog::stampText(c.time, c.host), c.expected);
+  }
 
   std::string longHost(2000, 'x');
   ZxString stamped = ZxLog::stampText(at(2009, 3, 3, 9, 5, 3, 61), ZxString(longHost.c_str()));

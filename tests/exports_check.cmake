@@ -1,0 +1,42 @@
+# The plug-in module exports its entry points and nothing else: any other
+# dynamic symbol could clash with the host's own or another plug-in's inside
+# the host's process. Lists the module's defined dynamic symbols with nm and
+# fails, naming each, on anything outside the allowed list.
+#
+#   cmake -DZX_NM=<nm> -DZX_MODULE=<zx.so> -P tests/exports_check.cmake
+set(allowed initializePlugin uninitializePlugin MApiVersion)
+if(NOT ZX_NM OR NOT ZX_MODULE)
+  message(FATAL_ERROR "set ZX_NM and ZX_MODULE")
+endif()
+execute_process(COMMAND ${ZX_NM} -D --defined-only --format=posix ${ZX_MODULE}
+                OUTPUT_VARIABLE listing RESULT_VARIABLE rc ERROR_VARIABLE err)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "${ZX_NM} failed on ${ZX_MODULE}: ${err}")
+endif()
+string(REPLACE "\n" ";" rows "${listing}")
+set(found "")
+set(extra "")
+foreach(row IN LISTS rows)
+  if(row STREQUAL "")
+    continue()
+  endif()
+  string(REGEX MATCH "^[^ ]+" name "${row}")
+  list(APPEND found ${name})
+  list(FIND allowed ${name} at)
+  if(at EQUAL -1)
+    list(APPEND extra ${name})
+  endif()
+endforeach()
+foreach(name IN LISTS allowed)
+  list(FIND found ${name} at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "${ZX_MODULE} does not export ${name}")
+  endif()
+endforeach()
+if(extra)
+  list(LENGTH extra n)
+  list(SUBLIST extra 0 20 shown)
+  list(JOIN shown "\n  " shown_text)
+  message(FATAL_ERROR "${ZX_MODULE} exports ${n} symbol(s) besides its entry points:\n  ${shown_text}")
+endif()
+message("exports hold: ${allowed}")

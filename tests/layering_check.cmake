@@ -1,0 +1,86 @@
+# The layering check: every #include "folder/..." in src/ names the
+# includer's own folder or one below it in src/LAYERS, the Maya API is
+# included by src/plugin alone, and the system headers that belong to the
+# OS layer are included by src/os alone. Prints file:line: for each breach
+# and fails when there is one.
+#
+#   cmake -DZX_SOURCE_DIR=<repository> -P tests/layering_check.cmake
+if(NOT ZX_SOURCE_DIR)
+  message(FATAL_ERROR "set ZX_SOURCE_DIR to the repository")
+endif()
+set(src "${ZX_SOURCE_DIR}/src")
+
+# Floors from src/LAYERS: a number per folder, lowest first.
+file(STRINGS "${src}/LAYERS" layer_lines)
+set(floor 0)
+set(known_folders "")
+foreach(line IN LISTS layer_lines)
+  string(STRIP "${line}" line)
+  if(line STREQUAL "" OR line MATCHES "^#")
+    continue()
+  endif()
+  string(REPLACE " " ";" names "${line}")
+  foreach(name IN LISTS names)
+    if(NOT name STREQUAL "")
+      set(floor_of_${name} ${floor})
+      list(APPEND known_folders ${name})
+    endif()
+  endforeach()
+  math(EXPR floor "${floor} + 1")
+endforeach()
+
+# The system headers that only the OS layer may include.
+set(os_only_headers
+  "unistd\\.h" "sys/" "pwd\\.h" "grp\\.h" "netdb\\.h" "arpa/" "netinet/" "net/if" "ifaddrs\\.h"
+  "fcntl\\.h" "dirent\\.h" "poll\\.h" "signal\\.h" "dlfcn\\.h" "windows\\.h" "winsock2\\.h"
+  "ws2tcpip\\.h" "iphlpapi\\.h" "shlobj\\.h")
+list(JOIN os_only_headers "|" os_only_pattern)
+
+set(breaches 0)
+file(GLOB_RECURSE sources RELATIVE "${src}" "${src}/*.h" "${src}/*.cc")
+list(SORT sources)
+foreach(rel IN LISTS sources)
+  string(REGEX MATCH "^[^/]+" folder "${rel}")
+  if(NOT DEFINED floor_of_${folder})
+    message("src/${rel}:1: folder ${folder} is not named in src/LAYERS")
+    math(EXPR breaches "${breaches} + 1")
+    continue()
+  endif()
+  file(STRINGS "${src}/${rel}" lines)
+  set(lineno 0)
+  foreach(line IN LISTS lines)
+    math(EXPR lineno "${lineno} + 1")
+    if(NOT line MATCHES "^[ \t]*#[ \t]*include[ \t]*[<\"]")
+      continue()
+    endif()
+    if(line MATCHES "^[ \t]*#[ \t]*include[ \t]*\"([^/\"]+)/")
+      set(target "${CMAKE_MATCH_1}")
+      if(DEFINED floor_of_${target} AND NOT target STREQUAL folder)
+        if(floor_of_${target} GREATER floor_of_${folder})
+          message("src/${rel}:${lineno}: ${folder} includes ${target}")
+          math(EXPR breaches "${breaches} + 1")
+        elseif(floor_of_${target} EQUAL floor_of_${folder})
+          message("src/${rel}:${lineno}: ${folder} includes ${target} on its own floor")
+          math(EXPR breaches "${breaches} + 1")
+        endif()
+      endif()
+    elseif(line MATCHES "^[ \t]*#[ \t]*include[ \t]*<(maya|mayahost)/")
+      if(NOT folder STREQUAL "plugin")
+        message("src/${rel}:${lineno}: ${folder} includes the Maya API")
+        math(EXPR breaches "${breaches} + 1")
+      endif()
+    elseif(line MATCHES "^[ \t]*#[ \t]*include[ \t]*<(${os_only_pattern})")
+      if(NOT folder STREQUAL "os")
+        string(REGEX MATCH "<[^>]*>" header "${line}")
+        message("src/${rel}:${lineno}: ${folder} includes the system header ${header}")
+        math(EXPR breaches "${breaches} + 1")
+      endif()
+    endif()
+  endforeach()
+endforeach()
+
+if(breaches GREATER 0)
+  message(FATAL_ERROR "${breaches} include(s) break the layers of src/LAYERS")
+endif()
+list(LENGTH sources checked)
+message("layers hold: ${checked} files of src/ checked")
