@@ -325,7 +325,7 @@ long long ZxConnection::sendDatagram(const char* bytes, size_t n) {
 // ---- receiving ---------------------------------------------------------------------
 
 bool ZxConnection::receive(ZxByteBuffer& out) {
-  out.reset();
+  out.clear();  // the block is kept for the next payload
   switch (kind_) {
     case kTcp:
       return receiveFrame(out);

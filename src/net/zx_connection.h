@@ -128,7 +128,8 @@ class ZxConnection : public ZxBase {
   // refused the rest), or -1. Kinds 2 and 6: one datagram, answering n, or 0.
   // Kinds 5 and 7: 0 (no data travels). Other kinds: -1.
   long long send(const char* bytes, size_t n);
-  // Receives one unit into `out` (replacing what it held). Kind 1: one
+  // Receives one unit into `out` (replacing what it held; its block is
+  // reused when large enough, and freed after a failure). Kind 1: one
   // frame's payload. Kind 4: what arrives until the peer pauses or closes
   // (possibly nothing, when the peer closed at once). Kinds 2 and 6: one
   // datagram's payload; the sender becomes the peer and port, so a send

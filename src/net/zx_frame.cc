@@ -56,7 +56,7 @@ int decodeDatagram(const char* bytes, size_t n, const char** payload, size_t* le
 }
 
 Reader::Reader(ZxByteBuffer* out) : out_(out) {
-  out_->reset();
+  out_->clear();
   std::memset(header_, 0, sizeof header_);
   std::memset(&stream_, 0, sizeof stream_);
 }
@@ -127,8 +127,9 @@ int Reader::startBody() {
   const size_t chunk = compressed_ < kReceiveChunk ? compressed_ : kReceiveChunk;
   const size_t first = payload_ < kFirstPayloadBlock ? payload_ : kFirstPayloadBlock;
   if (!chunk_.reserve(chunk) || !out_->reserve(first)) return fail(kNoMemory);
+  const size_t room = out_->capacity() < payload_ ? out_->capacity() : payload_;
   stream_.next_out = reinterpret_cast<Bytef*>(out_->data());
-  stream_.avail_out = static_cast<uInt>(out_->capacity());
+  stream_.avail_out = static_cast<uInt>(room);
   phase_ = Phase::kBody;
   return kOk;
 }
@@ -141,11 +142,15 @@ int Reader::inflateChunk(size_t n) {
     if (stream_.avail_out == 0) {
       const size_t produced = stream_.total_out;
       if (produced < payload_) {
-        size_t grown = out_->capacity() * 2;
-        if (grown > payload_) grown = payload_;
-        if (!out_->reserve(grown)) return fail(kNoMemory);
+        // A block kept from an earlier frame may already be large enough.
+        if (out_->capacity() <= produced) {
+          size_t grown = out_->capacity() * 2;
+          if (grown > payload_) grown = payload_;
+          if (!out_->reserve(grown)) return fail(kNoMemory);
+        }
+        const size_t room = (out_->capacity() < payload_ ? out_->capacity() : payload_) - produced;
         stream_.next_out = reinterpret_cast<Bytef*>(out_->data() + produced);
-        stream_.avail_out = static_cast<uInt>(out_->capacity() - produced);
+        stream_.avail_out = static_cast<uInt>(room);
       } else {
         // One byte of room past u: inflate writing into it means the data
         // holds more than the header said.

@@ -115,7 +115,9 @@ int decodeDatagram(const char* bytes, size_t n, const char** payload, size_t* le
 // space() for where the next bytes go and wanted() for how many at most,
 // writes them there, and calls advance() with their number. The payload
 // grows in `out`, which holds exactly u bytes once done() is true and is
-// emptied (its block freed) after any failure.
+// emptied (its block freed) after any failure. A block `out` already holds
+// is reused, so a reader of many frames into one buffer does not allocate
+// each time.
 class Reader {
  public:
   explicit Reader(ZxByteBuffer* out);

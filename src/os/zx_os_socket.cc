@@ -127,9 +127,10 @@ int openSocket(SocketType type, SocketError* error) {
   return s;
 }
 
-bool socketPair(int* first, int* second, SocketError* error) {
+bool socketPair(SocketType type, int* first, int* second, SocketError* error) {
   int fds[2];
-  if (::socketpair(AF_UNIX, SOCK_STREAM, 0, fds) != 0) return fail(error, "socketpair", errno);
+  if (::socketpair(AF_UNIX, type == SocketType::kStream ? SOCK_STREAM : SOCK_DGRAM, 0, fds) != 0)
+    return fail(error, "socketpair", errno);
   for (int fd : fds) {
     ::fcntl(fd, F_SETFD, FD_CLOEXEC);
 #if defined(SO_NOSIGPIPE)

@@ -55,8 +55,9 @@ enum class SocketType { kStream, kDatagram };
 
 // A new IPv4 socket (closed on exec), or kNoSocket.
 int openSocket(SocketType type, SocketError* error);
-// A connected pair of local stream sockets (for tests and in-process peers).
-bool socketPair(int* first, int* second, SocketError* error);
+// A connected pair of local sockets of the given type (for tests and
+// in-process peers).
+bool socketPair(SocketType type, int* first, int* second, SocketError* error);
 bool closeSocket(int socket, SocketError* error);
 // Shuts both directions down. A socket that is not connected (a listening or
 // datagram socket) has nothing to shut down: that counts as success.

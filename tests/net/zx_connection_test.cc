@@ -477,7 +477,7 @@ TEST(Connection, SecureKindsConnectButCarryNothing) {
 TEST(Connection, WrappedSocketsAreOwnedOnlyByStreamKinds) {
   int first = -1;
   int second = -1;
-  ASSERT_TRUE(zxos::socketPair(&first, &second, nullptr));
+  ASSERT_TRUE(zxos::socketPair(zxos::SocketType::kStream, &first, &second, nullptr));
   {
     ZxConnection borrowed(first, ZxConnection::kUdp);
     EXPECT_TRUE(borrowed.isActive());

@@ -27,9 +27,11 @@ struct ReadResult {
 
 // Feeds `bytes` to a reader in pieces of at most `piece` bytes, as a socket
 // would hand them over; stops at the first error.
-ReadResult readFrame(const std::string& bytes, size_t piece = 1 << 20) {
+// With `reuse`, reads into that buffer (and the block it already holds).
+ReadResult readFrame(const std::string& bytes, size_t piece = 1 << 20, ZxByteBuffer* reuse = nullptr) {
   ReadResult r;
-  ZxByteBuffer out;
+  ZxByteBuffer own;
+  ZxByteBuffer& out = reuse ? *reuse : own;
   ZxFrame::Reader reader(&out);
   size_t at = 0;
   while (!reader.done() && at < bytes.size()) {
@@ -116,9 +118,30 @@ TEST(Frame, RefusesDamagedAndLyingFrames) {
       EXPECT_FALSE(r.done);
       EXPECT_EQ(r.code, c.code);
     }
+    // Into a buffer that still holds a large block from an earlier frame:
+    // the block's room must not let a frame inflate past its length.
+    ZxByteBuffer reused;
+    ASSERT_TRUE(readFrame(frameOf(std::string(100000, 'r')), 1 << 20, &reused).done);
+    ReadResult r = readFrame(c.bytes, 1 << 20, &reused);
+    EXPECT_FALSE(r.done);
+    EXPECT_EQ(r.code, c.code);
   }
   // The version byte is kept for the message.
   EXPECT_EQ(readFrame(frameBytes(good, 8, 3)).version, 3);
+}
+
+TEST(Frame, ABufferIsReusedFrameAfterFrame) {
+  ZxByteBuffer out;
+  const std::string large = zxtest::recordBytes(200000);
+  ASSERT_EQ(readFrame(frameOf(large), 4096, &out).payload, large);
+  const size_t block = out.capacity();
+  const std::string small = "small after large";
+  ReadResult r = readFrame(frameOf(small), 4096, &out);
+  EXPECT_EQ(r.payload, small);
+  EXPECT_EQ(out.size(), small.size());
+  EXPECT_EQ(out.capacity(), block);  // kept, not allocated again
+  const std::string larger = zxtest::recordBytes(500000);
+  EXPECT_EQ(readFrame(frameOf(larger), 4096, &out).payload, larger);
 }
 
 TEST(Frame, EveryCutOfAGoodFrameNamesWhereItStopped) {
