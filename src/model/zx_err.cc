@@ -52,6 +52,8 @@ constexpr Template kTemplates[] = {
     {38, "couldn't open tcp socket"},
     {39, "couldn't locate entry for udp protocol."},
     {40, "couldn't locate entry for tcp protocol."},
+    // A frame or raw send that the system refused part-way.
+    {42, "tcp send fail: $ERROR"},
     // Transport, listening side.
     {1039, "select fail: $ERROR"},
     {1040, "problem accepting connection"},

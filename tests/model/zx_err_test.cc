@@ -71,6 +71,7 @@ TEST(ZxErr, EveryCodeFormatsWithAndWithoutItsValues) {
       {38, "couldn't open tcp socket", nullptr},
       {39, "couldn't locate entry for udp protocol.", nullptr},
       {40, "couldn't locate entry for tcp protocol.", nullptr},
+      {42, "tcp send fail: boom", "tcp send fail: "},
       {1039, "select fail: boom", "select fail: "},
       {1040, "problem accepting connection", nullptr},
       {1041, "couldn't open udp socket", nullptr},
