@@ -54,7 +54,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "client/zx_err.h"
+#include "model/zx_err.h"
 #include "model/zx_address.h"
 #include "os/zx_os_socket.h"
 #include "util/zx_base.h"

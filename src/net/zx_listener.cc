@@ -6,7 +6,7 @@
 
 #include "model/zx_flags.h"
 #include "os/zx_os_host.h"
-#include "serial/zx_message.h"
+#include "message/zx_message.h"
 #include "util/zx_log.h"
 
 namespace {

@@ -31,7 +31,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "client/zx_err.h"
+#include "model/zx_err.h"
 #include "net/zx_connection.h"
 #include "util/zx_string.h"
 

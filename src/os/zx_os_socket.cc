@@ -22,6 +22,17 @@
 namespace zxos {
 
 namespace {
+// EAGAIN and EWOULDBLOCK are one value on Linux and two on some systems.
+bool wouldBlock(int e) {
+#if EAGAIN == EWOULDBLOCK
+  return e == EAGAIN;
+#else
+  return e == EAGAIN || e == EWOULDBLOCK;
+#endif
+}
+}  // namespace
+
+namespace {
 
 // Sends never raise SIGPIPE: Linux takes a flag per call, BSD and macOS a
 // socket option set when the socket is made.
@@ -170,7 +181,7 @@ WaitResult waitAnyReadable(const int* sockets, bool* ready, int count, int timeo
     return WaitResult::kFailed;
   }
   std::vector<pollfd> fds(static_cast<size_t>(count));
-  for (int i = 0; i < count; ++i) {
+  for (size_t i = 0; i < fds.size(); ++i) {
     fds[i].fd = sockets[i];  // a negative handle is left out by poll()
     fds[i].events = POLLIN;
     fds[i].revents = 0;
@@ -178,7 +189,7 @@ WaitResult waitAnyReadable(const int* sockets, bool* ready, int count, int timeo
   }
   WaitResult r = pollWithin(fds.data(), fds.size(), timeoutMs, error);
   if (r != WaitResult::kReady) return r;
-  for (int i = 0; i < count; ++i) ready[i] = sockets[i] >= 0 && fds[i].revents != 0;
+  for (size_t i = 0; i < fds.size(); ++i) ready[i] = sockets[i] >= 0 && fds[i].revents != 0;
   return r;
 }
 
@@ -219,7 +230,7 @@ long sendSome(int socket, const void* bytes, size_t n, SocketError* error) {
     ssize_t sent = ::send(socket, bytes, n, kNoSignal | kDontWait);
     if (sent >= 0) return static_cast<long>(sent);
     if (errno == EINTR) continue;
-    if (errno == EAGAIN || errno == EWOULDBLOCK) return kWouldBlock;
+    if (wouldBlock(errno)) return kWouldBlock;
     fail(error, "send", errno);
     return kFailed;
   }
@@ -230,7 +241,7 @@ long receiveSome(int socket, void* bytes, size_t n, SocketError* error) {
     ssize_t got = ::recv(socket, bytes, n, kDontWait);
     if (got >= 0) return static_cast<long>(got);
     if (errno == EINTR) continue;
-    if (errno == EAGAIN || errno == EWOULDBLOCK) return kWouldBlock;
+    if (wouldBlock(errno)) return kWouldBlock;
     fail(error, "recv", errno);
     return kFailed;
   }
@@ -247,7 +258,7 @@ long sendTo(int socket, const void* bytes, size_t n, uint32_t address, int port,
         ::sendto(socket, bytes, n, kNoSignal | kDontWait, reinterpret_cast<sockaddr*>(&a), sizeof a);
     if (sent >= 0) return static_cast<long>(sent);
     if (errno == EINTR) continue;
-    if (errno == EAGAIN || errno == EWOULDBLOCK) return kWouldBlock;
+    if (wouldBlock(errno)) return kWouldBlock;
     fail(error, "sendto", errno);
     return kFailed;
   }
@@ -265,7 +276,7 @@ long receiveFrom(int socket, void* bytes, size_t n, uint32_t* address, int* port
       return static_cast<long>(got);
     }
     if (errno == EINTR) continue;
-    if (errno == EAGAIN || errno == EWOULDBLOCK) return kWouldBlock;
+    if (wouldBlock(errno)) return kWouldBlock;
     fail(error, "recvfrom", errno);
     return kFailed;
   }

@@ -13,7 +13,7 @@
 
 #include "net/zx_net_peer.h"
 #include "serial/zx_log_capture.h"
-#include "serial/zx_message.h"
+#include "message/zx_message.h"
 
 namespace {
 
