@@ -21,8 +21,8 @@ int encodeFrame(const char* payload, size_t n, ZxByteBuffer& out) {
   }
   unsigned char* h = reinterpret_cast<unsigned char*>(out.data());
   h[0] = kCommVersion;
-  putBig32(h + 1, static_cast<uint32_t>(c));
-  putBig32(h + 5, static_cast<uint32_t>(n));
+  zxcoding::putBE32(h + 1, static_cast<uint32_t>(c));
+  zxcoding::putBE32(h + 5, static_cast<uint32_t>(n));
   out.resize(kHeaderSize + c);
   return kOk;
 }
@@ -33,7 +33,7 @@ int encodeDatagram(const char* payload, size_t n, ZxByteBuffer& out) {
   if (!out.resize(kDatagramHeaderSize + n)) return kNoMemory;
   unsigned char* h = reinterpret_cast<unsigned char*>(out.data());
   h[0] = kCommVersion;
-  putBig32(h + 1, static_cast<uint32_t>(n));
+  zxcoding::putBE32(h + 1, static_cast<uint32_t>(n));
   std::memcpy(out.data() + kDatagramHeaderSize, payload, n);
   return kOk;
 }
@@ -45,7 +45,7 @@ int decodeDatagram(const char* bytes, size_t n, const char** payload, size_t* le
     if (version) *version = h[0];
     return kDatagramVersion;
   }
-  const uint32_t declared = getBig32(h + 1);
+  const uint32_t declared = zxcoding::getBE32(h + 1);
   // The length is a signed number on the wire: 0x80000000 and above are negative.
   if (declared == 0 || declared > INT32_MAX) return kDatagramBlank;
   // Never read past what arrived: a datagram shorter than it says is refused.
@@ -107,12 +107,12 @@ int Reader::advance(size_t n) {
   headerBytes_ += n;
   if (before < 1 && header_[0] != kCommVersion) return fail(kVersion);
   if (before < 5 && headerBytes_ >= 5) {
-    compressed_ = getBig32(header_ + 1);
+    compressed_ = zxcoding::getBE32(header_ + 1);
     // Lengths are signed on the wire: 0 and 0x80000000 up are "no data".
     if (compressed_ == 0 || compressed_ > INT32_MAX) return fail(kNoData);
   }
   if (headerBytes_ < kHeaderSize) return kOk;
-  payload_ = getBig32(header_ + 5);
+  payload_ = zxcoding::getBE32(header_ + 5);
   if (payload_ == 0 || payload_ > INT32_MAX) return fail(kNoData);
   return startBody();
 }

@@ -38,6 +38,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "serial/zx_coding.h"
 #include "util/zx_byte_buffer.h"
 
 namespace ZxFrame {
@@ -80,17 +81,6 @@ enum Code {
   kDatagramVersion = 31,
   kBodyShort = 41,
 };
-
-inline void putBig32(unsigned char* p, uint32_t v) {
-  p[0] = static_cast<unsigned char>(v >> 24);
-  p[1] = static_cast<unsigned char>(v >> 16);
-  p[2] = static_cast<unsigned char>(v >> 8);
-  p[3] = static_cast<unsigned char>(v);
-}
-inline uint32_t getBig32(const unsigned char* p) {
-  return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
-         (static_cast<uint32_t>(p[2]) << 8) | static_cast<uint32_t>(p[3]);
-}
 
 // Replaces `out` by the whole frame of the n payload bytes: header and the
 // payload compressed at zlib's default level. Returns kOk, kNoData for an
