@@ -382,7 +382,7 @@ class ZxHash : public ZxPack {
     for (int draw = 0; draw <= kMaxRedraws; ++draw) {
       long long newSize = std::rand() % 100 + 4 * from + 1;
       if (newSize > kMaxSlots || (draw > 0 && newSize > slotBudget())) break;
-      Slot* slots = new (std::nothrow) Slot[newSize];
+      Slot* slots = new (std::nothrow) Slot[static_cast<size_t>(newSize)];
       if (!slots) break;
       int used = 0;
       std::vector<Entry> left;
@@ -416,7 +416,7 @@ class ZxHash : public ZxPack {
   }
 
   void allocate(int n) {
-    slots_ = new (std::nothrow) Slot[n];
+    slots_ = new (std::nothrow) Slot[static_cast<size_t>(n)];
     size_ = slots_ ? n : 0;
   }
   void freeArrays() {

@@ -163,7 +163,7 @@ class ZxList : public ZxBaseList<T>, public ZxPack {
   void reserveItems(int n) {
     long long wanted = static_cast<long long>(this->last_) + 1 + n;
     if (wanted <= ZxBaseList<T>::capacity_ || wanted > 0x7FFFFFFF) return;
-    T** fresh = new (std::nothrow) T*[wanted];
+    T** fresh = new (std::nothrow) T*[static_cast<size_t>(wanted)];
     if (!fresh) return;
     for (int i = 0; i < ZxBaseList<T>::capacity_; ++i) fresh[i] = this->items_[i];
     for (long long i = ZxBaseList<T>::capacity_; i < wanted; ++i) fresh[i] = nullptr;

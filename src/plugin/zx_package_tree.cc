@@ -71,7 +71,7 @@ bool PackageNode::addChild(PackageNode* child) {
   if (!child) return false;
   if (childCount_ == childCapacity_) {
     long long wanted = childCapacity_ < 4 ? 4 : 2LL * childCapacity_;
-    PackageNode** fresh = wanted > 0x7FFFFFFF ? nullptr : new (std::nothrow) PackageNode*[wanted];
+    PackageNode** fresh = wanted > 0x7FFFFFFF ? nullptr : new (std::nothrow) PackageNode*[static_cast<size_t>(wanted)];
     if (!fresh) {
       release(child);
       return false;

@@ -17,6 +17,13 @@
 #define ZX_PLUGIN_EXPORT extern "C" __attribute__((visibility("default")))
 #endif
 
+// The host's interface returns MStatus, a C++ class, from these C-linkage
+// functions; host and plug-in are built by the same C++ compiler, so the
+// class crosses the boundary as both expect.
+#if defined(__clang__)
+#pragma clang diagnostic ignored "-Wreturn-type-c-linkage"
+#endif
+
 // The Maya API version the module was built for, as Maya reads it from the
 // module before loading it.
 ZX_PLUGIN_EXPORT const char MApiVersion[] = "200800";

@@ -77,7 +77,7 @@ bool ZxPack::grow(int n, int extra) {
   if (needed + extra <= capacity_) return true;
   long long size = 4 * needed + 16 + extra;
   if (size > INT_MAX) size = INT_MAX;
-  unsigned char* fresh = needed + extra <= size ? new (std::nothrow) unsigned char[size] : nullptr;
+  unsigned char* fresh = needed + extra <= size ? new (std::nothrow) unsigned char[static_cast<size_t>(size)] : nullptr;
   if (!fresh) {
     encodeFailed_ = true;  // the form would be incomplete: pack() and toText() say so
     return false;

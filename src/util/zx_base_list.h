@@ -167,7 +167,7 @@ class ZxBaseList {
   bool grow() {
     long long wanted = 2LL * capacity_ + 1;
     if (wanted > 0x7FFFFFFF) return false;
-    T** fresh = new (std::nothrow) T*[wanted];
+    T** fresh = new (std::nothrow) T*[static_cast<size_t>(wanted)];
     if (!fresh) return false;
     for (int i = 0; i < capacity_; ++i) fresh[i] = items_[i];
     for (long long i = capacity_; i < wanted; ++i) fresh[i] = nullptr;

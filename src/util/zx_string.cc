@@ -68,7 +68,7 @@ void ZxString::takeFrom(ZxString& other) noexcept {
 char* ZxString::allocate(long long size) {
   if (size <= kInlineSize && data_ != inline_) return inline_;
   if (size < kInlineSize) size = kInlineSize;
-  return new (std::nothrow) char[size];
+  return new (std::nothrow) char[static_cast<size_t>(size)];
 }
 
 void ZxString::release() {
