@@ -30,8 +30,10 @@ void applyConfiguration(ZxJob& job, const ZxConfig& config, const ZxString& temp
   job.setFlags(job.flags() | config.clientJobFlags());
 }
 
-void applyJobType(ZxJob& job) {
-  const ZxJobType type(job.prototype());
+void applyJobType(ZxJob& job, const ZxConfig& config) {
+  // The job type search path takes worker_template_path from the
+  // configuration just read for this job.
+  const ZxJobType type(job.prototype(), ZxJobType::defaultSearchPath(config.workerTemplatePath()));
   if (!type.valid()) return;  // an unknown type offers nothing
   fillEmpty(job.account(), type.jobAccount(), [&](const ZxString& v) { job.setAccount(v); });
   if (job.priority() < 0 && !type.jobPriority().isEmpty()) job.setPriority(type.jobPriority().toInt());
@@ -54,10 +56,15 @@ void applyJobType(ZxJob& job) {
 
 void applyEnvironment(ZxJob& job, const ZxConfig& config) {
   ZxEnv& env = job.env();
-  zxenv::capture(env);
+  const bool exporting = (job.flags() & JobFlag::kExportEnvironment) != 0;
+  // Variables that are dropped below are not captured in the first place.
+  if (exporting)
+    zxenv::capture(env);
+  else
+    zxenv::captureLocation(env);
   if ((job.flags() & JobFlag::kAutoMount) == 0) zxenv::clearMounts(env);
   zxenv::addDriveMap(env, config.clientDrivemap());
-  if ((job.flags() & JobFlag::kExportEnvironment) == 0) zxenv::clearVariables(env);
+  if (!exporting) zxenv::clearVariables(env);
 }
 
 }  // namespace
@@ -67,7 +74,7 @@ void completeJob(ZxJob& job, const ZxString& templatePath) {
     if (ZxJob* child = job.children().get(i)) completeJob(*child, templatePath);
   const ZxConfig config;
   applyConfiguration(job, config, templatePath);
-  applyJobType(job);
+  applyJobType(job, config);
   applyEnvironment(job, config);
 }
 

@@ -15,6 +15,7 @@
 
 #include "model/zx_domain.h"
 #include "model/zx_host_name.h"
+#include "model/zx_job_id_list.h"
 #include "model/zx_server_records.h"
 #include "net/zx_client_fixture.h"
 #include "net/zx_scripted_supervisor.h"
@@ -259,6 +260,28 @@ TEST_F(RouteTest, AFullSupervisorSendsTheClientToTheNextOne) {
   EXPECT_EQ(FakeClock::pauses(), std::vector<int>{1});
   EXPECT_EQ(a.count(), 1);
   EXPECT_EQ(b.count(), 1);
+}
+
+TEST_F(RouteTest, NothingOfAnEarlierAnswerSurvivesIntoTheNext) {
+  // The first supervisor turns the client away with a content; the second
+  // answers without one. The reply must be the second answer alone.
+  ScriptedSupervisor a;
+  ScriptedSupervisor b(kLoopback2, a.port());
+  writeConf(a.port());
+  env_.set("ZX_SUPERVISOR", "127.0.0.1 127.0.0.2");
+  ZxJobIdList* stale = new ZxJobIdList;
+  stale->append(new ZxJobId(99));
+  a.add(zxtest::reply(5, stale, 350));
+  b.add(zxtest::reply(201));
+  ZxClient client;
+  client.setTimeout(5000);
+  Request r;
+  ZxMessage reply;
+  ASSERT_TRUE(client.callSupervisor(r.message, reply));
+  EXPECT_EQ(reply.tag(), 201);
+  EXPECT_EQ(reply.content(), nullptr);
+  EXPECT_EQ(reply.contentType(), 0);
+  EXPECT_EQ(reply.version(), 530);
 }
 
 TEST_F(RouteTest, AListEntryWithItsOwnPortUsesIt) {
