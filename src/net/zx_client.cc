@@ -65,10 +65,11 @@ ZxString redirectHost(ZxPack& content) {
   ZxString host;
   const int n = content.pack();
   const unsigned char* p = reinterpret_cast<const unsigned char*>(content.buffer());
-  // Version word, field id, field type, string count.
-  if (n < 12 || zxcoding::getBE16(p + 6) != ZxPack::kTypeString) return host;
-  const int32_t length = zxcoding::toSigned32(zxcoding::getBE32(p + 8));
-  if (length > 0 && length <= n - 12) host.assign(reinterpret_cast<const char*>(p + 12), length);
+  // Version word, field id, field type, string count, then the string.
+  if (n >= 12 && zxcoding::getBE16(p + 6) == ZxPack::kTypeString) {
+    const int32_t length = zxcoding::toSigned32(zxcoding::getBE32(p + 8));
+    if (length > 0 && length <= n - 12) host.assign(reinterpret_cast<const char*>(p + 12), length);
+  }
   content.releaseBuffer();
   return host;
 }
