@@ -1,6 +1,8 @@
 // Completing a job from the configuration, its job type and the process.
 #include "client/zx_job_completion.h"
 
+#include <memory>
+
 #include "config/zx_callback_library.h"
 #include "config/zx_config.h"
 #include "config/zx_config_file.h"
@@ -30,10 +32,13 @@ void applyConfiguration(ZxJob& job, const ZxConfig& config, const ZxString& temp
   job.setFlags(job.flags() | config.clientJobFlags());
 }
 
-void applyJobType(ZxJob& job, const ZxConfig& config) {
+void applyJobType(ZxJob& job, const ZxConfig& config, ZxJobTypeMemo* memo) {
   // The job type search path takes worker_template_path from the
   // configuration just read for this job.
-  const ZxJobType type(job.prototype(), ZxJobType::defaultSearchPath(config.workerTemplatePath()));
+  const ZxString searchPath = ZxJobType::defaultSearchPath(config.workerTemplatePath());
+  std::unique_ptr<ZxJobType> own;
+  if (!memo) own.reset(new ZxJobType(job.prototype(), searchPath));
+  const ZxJobType& type = memo ? memo->get(job.prototype(), searchPath) : *own;
   if (!type.valid()) return;  // an unknown type offers nothing
   fillEmpty(job.account(), type.jobAccount(), [&](const ZxString& v) { job.setAccount(v); });
   if (job.priority() < 0 && !type.jobPriority().isEmpty()) job.setPriority(type.jobPriority().toInt());
@@ -69,12 +74,21 @@ void applyEnvironment(ZxJob& job, const ZxConfig& config) {
 
 }  // namespace
 
-void completeJob(ZxJob& job, const ZxString& templatePath) {
+const ZxJobType& ZxJobTypeMemo::get(const ZxString& name, const ZxString& searchPath) {
+  std::string key(name.c_str(), static_cast<size_t>(name.length()));
+  key.push_back('\0');
+  key.append(searchPath.c_str(), static_cast<size_t>(searchPath.length()));
+  std::unique_ptr<ZxJobType>& slot = types_[key];
+  if (!slot) slot.reset(new ZxJobType(name, searchPath));
+  return *slot;
+}
+
+void completeJob(ZxJob& job, const ZxString& templatePath, ZxJobTypeMemo* memo) {
   for (int i = 0; i < job.children().count(); ++i)
-    if (ZxJob* child = job.children().get(i)) completeJob(*child, templatePath);
+    if (ZxJob* child = job.children().get(i)) completeJob(*child, templatePath, memo);
   const ZxConfig config;
   applyConfiguration(job, config, templatePath);
-  applyJobType(job, config);
+  applyJobType(job, config, memo);
   applyEnvironment(job, config);
 }
 

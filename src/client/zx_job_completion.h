@@ -9,8 +9,9 @@
 //      account, priority (when client_priority is set), cluster,
 //      restrictions and mail address from the client_* settings;
 //   4. flags |= client_job_flags;
-//   5. the job type named by the job's prototype, again only where the
-//      field is still empty: account, priority, cluster, requirements,
+//   5. the job type named by the job's prototype (found along ZXPATH, the
+//      worker_template_path just read and the installation's folders),
+//      again only where the field is still empty: account, priority, cluster, requirements,
 //      restrictions, reservations, kind, label, hosts, groups, name; flags
 //      |= job_flags; cpus from job_cpus when below 1 (1 when that is not
 //      positive); and the callbacks of the type's callback library;
@@ -25,11 +26,34 @@
 // The job belongs to the caller and is changed in place.
 #pragma once
 
+#include <memory>
+#include <string>
+#include <unordered_map>
+
 #include "config/zx_env_snapshot.h"
+#include "config/zx_job_type.h"
 #include "model/zx_job.h"
 #include "util/zx_string.h"
 
-void completeJob(ZxJob& job, const ZxString& templatePath);
+// The job types one submission has loaded, by name and search path: the
+// jobs of one submission that share a type read its folder once, not once
+// each (a thousand jobs would otherwise read the same job.conf a thousand
+// times). It lives for one submission, so a type edited between two
+// submissions is read again; and since the search path is part of the key,
+// a zx.conf whose worker_template_path changes meanwhile is followed too.
+class ZxJobTypeMemo {
+ public:
+  // The type `name` along `searchPath`, loaded on first use; the memo
+  // keeps it.
+  const ZxJobType& get(const ZxString& name, const ZxString& searchPath);
+
+ private:
+  std::unordered_map<std::string, std::unique_ptr<ZxJobType>> types_;
+};
+
+// Completes `job` (children first). With `memo`, job types come from it;
+// without, each is loaded for the job.
+void completeJob(ZxJob& job, const ZxString& templatePath, ZxJobTypeMemo* memo = nullptr);
 
 // The template search path of a submission, from `env`: ZXPATH (empty when unset),
 // then, when the per-user file $HOME/.zx.conf could be read, ":" and its

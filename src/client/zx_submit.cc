@@ -22,12 +22,13 @@ bool submit(ZxJobList& jobs, ZxJobList& accepted) {
   const ZxString templatePath = submitTemplatePath(env);
   const ZxString& parent = env.get("ZXJOBID");
   const ZxString& group = env.get("ZXPGRPID");
+  ZxJobTypeMemo types;
   for (int i = 0; i < jobs.count(); ++i) {
     ZxJob* job = jobs.get(i);
     if (!job) continue;
     if (!parent.isEmpty()) job->setPid(parent.toInt());
     if (!group.isEmpty()) job->setPgrp(group.toInt());
-    completeJob(*job, templatePath);
+    completeJob(*job, templatePath, &types);
   }
 
   ZxRequest request(kSubmitRequest, &jobs);

@@ -4,7 +4,8 @@
 // ids it gave them.
 //
 // Inside a running job (ZXJOBID, ZXPGRPID set) every submitted job names
-// that job as its parent and process group.
+// that job as its parent and process group. zx.conf is read for every job;
+// each job type is read once per submission (ZxJobTypeMemo).
 //
 // Every failure puts its reason into the last error (client/zx_last_error.h):
 // the transport's error when no supervisor answered, the supervisor's own

@@ -312,6 +312,26 @@ TEST_F(SubmitTest, EveryFailureLeavesItsReasonInTheLastError) {
   }
 }
 
+TEST_F(SubmitTest, EachSubmissionReadsItsJobTypesAfresh) {
+  ScriptedSupervisor s;
+  writeConf(s.port());
+  env_.set("ZX_SUPERVISOR", "127.0.0.1");
+  jobType("render", "job_kind = one\n");
+  auto submitTwo = [&](const char* expected) {
+    s.add(zxtest::reply(201, acceptedList(1, 2)));
+    ZxJobList jobs, accepted;
+    for (int i = 0; i < 2; ++i) {
+      jobs.append(new ZxJob);
+      jobs.get(i)->setPrototype("render");
+    }
+    ASSERT_TRUE(submit(jobs, accepted));
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(str(jobs.get(i)->kind()), expected);
+  };
+  submitTwo("one");
+  tmp_.write("types/render/job.conf", "job_kind = two\n");
+  submitTwo("two");
+}
+
 TEST_F(SubmitTest, AnEmptyListIsStillSent) {
   ScriptedSupervisor s;
   writeConf(s.port());
