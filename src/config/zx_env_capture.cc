@@ -22,7 +22,10 @@ void capture(ZxEnv& env) {
     env.keys().add(ZxString(s, eq));
     env.values().add(eq < n ? ZxString(s + eq + 1, n - eq - 1) : ZxString());
   }
+  captureLocation(env);
+}
 
+void captureLocation(ZxEnv& env) {
   ZxString cwd;
   if (zxos::currentDirectory(cwd)) env.setCwd(cwd);
 

@@ -22,6 +22,10 @@ namespace zxenv {
 // umask is not touched.
 void capture(ZxEnv& env);
 
+// The part of capture() that is not the variables: the current directory
+// and the drives. For callers that would drop the variables at once.
+void captureLocation(ZxEnv& env);
+
 // The value of the first variable named exactly `name`; "" when absent.
 ZxString get(const ZxEnv& env, const ZxString& name);
 

@@ -19,8 +19,9 @@ void ZxEnvSnapshot::split(const ZxStringList& entries) {
     int n = entry.length();
     int eq = 0;
     while (eq < n && p[eq] != '=') ++eq;
-    names_.add(ZxString(p, eq));
-    values_.add(eq < n ? ZxString(p + eq + 1, n - eq - 1) : ZxString());
+    // Made in place: a temporary string and its copy would cost twice.
+    names_.append(new ZxString(p, eq));
+    values_.append(eq < n ? new ZxString(p + eq + 1, n - eq - 1) : new ZxString());
   }
 }
 

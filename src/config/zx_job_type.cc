@@ -60,10 +60,13 @@ ZxJobType::ZxJobType(const ZxString& name, const ZxString& searchPath, const ZxS
 }
 
 ZxString ZxJobType::defaultSearchPath() {
-  ZxString path = zxos::getEnv("ZXPATH");
   // The configuration is read first: it may move the installation directory
   // (ZX_DIR, zx_directory) that the installation's folders are built from.
-  ZxString templatePath = workerTemplatePath();
+  return defaultSearchPath(workerTemplatePath());
+}
+
+ZxString ZxJobType::defaultSearchPath(const ZxString& templatePath) {
+  ZxString path = zxos::getEnv("ZXPATH");
   ZxString installed = jobTypeSearchPath();
   path.append(';').append(templatePath);
   path.append(';').append(installed);

@@ -41,6 +41,9 @@ class ZxJobType {
   // The default search path: ZXPATH, then ";" and the worker_template_path
   // setting, then ";" and the installation's job type search path twice.
   static ZxString defaultSearchPath();
+  // The same with the worker_template_path of a configuration the caller
+  // has just read (sparing a second reading).
+  static ZxString defaultSearchPath(const ZxString& workerTemplatePath);
 
   // `path` made absolute against `folder`: a path is absolute when it starts
   // with two backslashes, or with a letter, ":" and a "\" or "/", or (holding

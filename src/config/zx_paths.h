@@ -32,6 +32,7 @@ constexpr int kWorkerLogPath = 111;
 constexpr int kJobTypeSearchPath = 112;
 constexpr int kWorkerPort = 113;
 constexpr int kWorkerLogMode = 117;
+constexpr int kClientConfigFile = 301;
 constexpr int kClientJobTypeSearchPath = 302;
 constexpr int kClientTempFolder = 304;
 constexpr int kClientJobFlags = 305;

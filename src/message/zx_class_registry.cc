@@ -11,6 +11,7 @@
 #include "model/zx_callback.h"
 #include "model/zx_callback_id.h"
 #include "model/zx_command.h"
+#include "model/zx_domain.h"
 #include "model/zx_modify_command.h"
 #include "model/zx_event.h"
 #include "model/zx_filter.h"
@@ -82,7 +83,7 @@ constexpr Entry kEntries[] = {
     {56, make<ZxStringHash>},
     {59, make<ZxWorkId>},
     {60, make<ZxWorkIdList>},
-    // TODO(lead): register domain (62) when it lands
+    {62, make<ZxDomain>},
     {63, make<ZxHostName>},
     {64, make<ZxHostNameList>},
     {67, zxregistry::makeResourceHash},

@@ -118,4 +118,52 @@ bool writeFile(const ZxString& path, const ZxString& text) {
   return ok;
 }
 
+namespace {
+
+// Writes all of `text` to `fd`; false on the first failing write.
+bool writeAll(int fd, const ZxString& text) {
+  const char* p = text.c_str();
+  long long left = text.length();
+  while (left > 0) {
+    ssize_t n = write(fd, p, static_cast<size_t>(left));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    p += n;
+    left -= n;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool replaceFile(const ZxString& path, const ZxString& text) {
+  if (path.isEmpty() || path.length() >= kMaxPath) return false;
+  ZxString pattern = path;
+  pattern.append(".XXXXXX");
+  char* name = pattern.duplicate();
+  if (!name) return false;
+  // mkstemp creates the file with mode 0600 under a fresh name.
+  int fd = mkstemp(name);
+  if (fd < 0) {
+    delete[] name;
+    return false;
+  }
+  bool ok = writeAll(fd, text);
+  if (close(fd) != 0) ok = false;
+  if (ok) ok = rename(name, path.c_str()) == 0;
+  if (!ok) unlink(name);
+  delete[] name;
+  return ok;
+}
+
+bool modificationTime(const ZxString& path, int64_t* seconds) {
+  if (!seconds || !testable(path)) return false;
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0) return false;
+  *seconds = static_cast<int64_t>(info.st_mtime);
+  return true;
+}
+
 }  // namespace zxos

@@ -9,6 +9,8 @@
 // would work here and fail there.
 #pragma once
 
+#include <cstdint>
+
 #include "util/zx_string.h"
 #include "util/zx_base_list.h"
 
@@ -43,6 +45,18 @@ bool readFile(const ZxString& path, ZxString& out);
 
 // Replaces the file `path` by `text` (created with mode 0644 when missing).
 bool writeFile(const ZxString& path, const ZxString& text);
+
+// Replaces the file `path` by `text` in one step: the text goes to a new
+// file of the same folder, readable by the owner alone (0600), which is
+// then renamed over `path`. A reader sees the old content or the new, never
+// a part, and an entry planted at `path` (a link to another file) is
+// replaced rather than written through. False, with `path` unchanged, when
+// any step fails.
+bool replaceFile(const ZxString& path, const ZxString& text);
+
+// The modification time of `path` in seconds since 1970, in *seconds.
+// False when the path is absent (or refused by the path-length rule).
+bool modificationTime(const ZxString& path, int64_t* seconds);
 
 // Where the path-length warning goes. Tests and the log integration use it.
 void warnPathTooLong(const ZxString& path);

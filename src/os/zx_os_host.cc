@@ -1,6 +1,8 @@
 // The POSIX implementation of the host interface.
 #include "os/zx_os_host.h"
 
+#include "os/zx_os_clock.h"
+
 #include <unistd.h>
 
 #include <cstring>
@@ -36,10 +38,7 @@ bool localTimeNow(ZxLocalTime* out) {
   return localTime(t, out);
 }
 
-int64_t unixNow() {
-  std::time_t t = std::time(nullptr);
-  return t == static_cast<std::time_t>(-1) ? -1 : static_cast<int64_t>(t);
-}
+int64_t unixNow() { return zxos::clockNow(); }
 
 bool unixFromLocal(const ZxLocalTime& t, int64_t* out) {
   if (!out) return false;

@@ -24,7 +24,9 @@ bool localTime(std::time_t t, ZxLocalTime* out);
 // Local time now; false when it cannot be obtained.
 bool localTimeNow(ZxLocalTime* out);
 
-// Seconds since 1970 by the system clock; -1 when the clock cannot be read.
+// Seconds since 1970 by the system clock (through the clock seam of
+// os/zx_os_clock.h, which tests may replace); -1 when the clock cannot be
+// read.
 int64_t unixNow();
 // The moment of the local calendar time `t` read as standard time (no
 // daylight saving), with out-of-range fields carried over as mktime does

@@ -10,6 +10,7 @@
 #include "model/zx_bump_command.h"
 #include "model/zx_callback_id.h"
 #include "model/zx_command.h"
+#include "model/zx_domain.h"
 #include "model/zx_field.h"
 #include "model/zx_filter.h"
 #include "model/zx_host_name.h"
@@ -313,6 +314,20 @@ TEST(SmallRecords, DefaultsAndRoundTrips) {
   EXPECT_EQ(str(hostTxt.host()), "node-7");
   EXPECT_EQ(hostTxt.port(), 50001);
   zxtest::expectPrefixesDecode(host);
+
+  // The discovery question: name, number (unset), region.
+  ZxDomain domain(ZxString("farm"), ZxString("east"));
+  EXPECT_EQ(zxtest::packed(domain), std::string("\0\0\0\1"
+                                                "\0\1\0\3\0\0\0\4farm"
+                                                "\0\2\0\1\xff\xff\xff\xff"
+                                                "\0\3\0\3\0\0\0\4east",
+                                                36));
+  ZxDomain domainBin, domainTxt;
+  zxtest::expectBinaryRoundTrip(domain, domainBin);
+  zxtest::expectTextRoundTrip(domain, domainTxt);
+  EXPECT_EQ(str(domainTxt.region()), "east");
+  EXPECT_EQ(domainTxt.id(), -1);
+  zxtest::expectPrefixesDecode(domain);
 }
 
 }  // namespace
