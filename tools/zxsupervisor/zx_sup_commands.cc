@@ -161,6 +161,14 @@ bool retryJob(ZxJob& job, int64_t now) {
   }
   if (!retried) return false;
   if (!isActive(code)) {
+    // The job was over: it and its instances wait again.
+    for (int i = 0; i < job.subjobs().count(); ++i) {
+      ZxSubjob* s = job.subjobs().get(i);
+      if (!s || isActive(s->statusCode())) continue;
+      s->setHost(ZxString());
+      s->setTimeComplete(ZxTime());
+      setSubjob(*s, StatusCode::kPending, now);
+    }
     job.status().setCode(StatusCode::kPending);
     job.setLastUpdate(stamp(now));
   }

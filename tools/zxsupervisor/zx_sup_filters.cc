@@ -123,6 +123,10 @@ bool statusTest(char sign, const std::string& raw, Test& t, ZxString& error) {
     t.op = value == "active" ? Test::kActive : value == "done" ? Test::kDone : Test::kAssigned;
     return true;
   }
+  if (sign != '=' && sign != '>' && sign != '<') {
+    error = ZxString("status compares with =, > or < only");
+    return false;
+  }
   if (!parseIntText(value, &code)) {
     const ZxString name(value.data(), static_cast<int>(value.size()));
     code = StatusCode::valueOf(name);
@@ -130,10 +134,6 @@ bool statusTest(char sign, const std::string& raw, Test& t, ZxString& error) {
       error = ZxString("unknown status: ").append(name);
       return false;
     }
-  }
-  if (sign != '=' && sign != '>' && sign != '<') {
-    error = ZxString("status compares with =, > or < only");
-    return false;
   }
   t = textTest(sign, value);
   t.number = code;
@@ -168,7 +168,8 @@ bool readFilters(const ZxFilterList& filters, Filters& out, ZxString& error) {
       if (!v) continue;
       const char sign = v->sign() ? v->sign() : (f->sign() ? f->sign() : '=');
       if (!ZxField::isOperator(sign)) {
-        error = ZxString("filter ").append(f->name()).append(": unknown comparison ").appendInt(sign);
+        error =
+            ZxString("filter ").append(f->name()).append(": unknown comparison '").append(sign).append("'");
         return false;
       }
       const std::string value = bytes(v->name());

@@ -450,7 +450,7 @@ bool SqliteStore::withReader(const std::function<bool(sqlite3*, ZxString&)>& wor
   if (!db) {
     if (sqlite3_open_v2(path_.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
       fail(error, "opening a read connection", db);
-      sqlite3_close(db);
+      sqlite3_close_v2(db);
       return false;
     }
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
@@ -460,7 +460,7 @@ bool SqliteStore::withReader(const std::function<bool(sqlite3*, ZxString&)>& wor
   if (idleReaders_.size() < static_cast<size_t>(kMaxIdleReaders))
     idleReaders_.push_back(db);
   else
-    sqlite3_close(db);
+    sqlite3_close_v2(db);
   return ok;
 }
 
@@ -473,13 +473,13 @@ bool SqliteStore::open(const std::string& path, Sync sync, ZxString& error) {
   sqlite3* db = nullptr;
   if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
     fail(error, "opening " + path, db);
-    sqlite3_close(db);
+    sqlite3_close_v2(db);
     return false;
   }
   sqlite3_busy_timeout(db, kBusyTimeoutMs);
   auto giveUp = [&](const std::string& what, const ZxString& why) {
     error = text(what + ": ").append(why);
-    sqlite3_close(db);
+    sqlite3_close_v2(db);
     return false;
   };
   ZxString why;
@@ -518,11 +518,11 @@ void SqliteStore::close() {
   {
     std::unique_lock<std::mutex> lock(queueMutex_);
     queueDone_.wait(lock, [this] { return !batchRunning_ && queue_.empty(); });
-    if (writer_) sqlite3_close(writer_);
+    if (writer_) sqlite3_close_v2(writer_);
     writer_ = nullptr;
   }
   std::lock_guard<std::mutex> lock(readersMutex_);
-  for (sqlite3* db : idleReaders_) sqlite3_close(db);
+  for (sqlite3* db : idleReaders_) sqlite3_close_v2(db);
   idleReaders_.clear();
 }
 
