@@ -113,10 +113,14 @@ class Child {
         buffered_.erase(0, nl + 1);
         return true;
       }
+      if (out_ < 0) return false;
+      // A limit of 0 still takes what is already there.
       const long long left = end - nowMs();
-      if (left <= 0 || out_ < 0) return false;
       pollfd p{out_, POLLIN, 0};
-      if (::poll(&p, 1, static_cast<int>(left)) <= 0) continue;
+      if (::poll(&p, 1, left > 0 ? static_cast<int>(left) : 0) <= 0) {
+        if (nowMs() >= end) return false;
+        continue;
+      }
       char buf[4096];
       const ssize_t n = ::read(out_, buf, sizeof buf);
       if (n <= 0) {

@@ -93,6 +93,24 @@ bool readOptions(int argc, char** argv, Options& o, bool* help) {
       o.quiet = true;
       continue;
     }
+    static const char* const kValued[] = {"--bind",
+                                          "--port",
+                                          "--db",
+                                          "--domain",
+                                          "--max-connections",
+                                          "--simulate",
+                                          "--timeout",
+                                          "--max-request-bytes",
+                                          "--sync",
+                                          "--admin",
+                                          "--port-file",
+                                          "--exit-after"};
+    bool known = false;
+    for (const char* k : kValued) known = known || a == k;
+    if (!known) {
+      std::fprintf(stderr, "zxsupervisor: unknown option %s\n%s", a.c_str(), kUsage);
+      return false;
+    }
     if (i + 1 >= argc) {
       std::fprintf(stderr, "zxsupervisor: %s needs a value\n%s", a.c_str(), kUsage);
       return false;
@@ -131,9 +149,6 @@ bool readOptions(int argc, char** argv, Options& o, bool* help) {
     } else if (a == "--exit-after") {
       ok = number(v, 1, 86400 * 365, &n);
       o.exitAfter = static_cast<int>(n);
-    } else {
-      std::fprintf(stderr, "zxsupervisor: unknown option %s\n%s", a.c_str(), kUsage);
-      return false;
     }
     if (!ok) {
       std::fprintf(stderr, "zxsupervisor: bad value for %s: %s\n", a.c_str(), v);

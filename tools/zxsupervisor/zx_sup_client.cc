@@ -79,6 +79,7 @@ bool Client::exchangeBytes(const std::string& payload, std::string& answer) {
 }
 
 bool Client::exchange(ZxMessage& request, ZxMessage& reply) {
+  lastTag_ = 0;
   std::string payload;
   if (!encode(request, payload)) {
     error_ = ZxErr(ZxConnection::kNoMemory);
@@ -179,6 +180,7 @@ bool Client::time(ZxTime& out, ZxString& error) {
 }
 
 bool Client::discover(ZxString& from, ZxString& error) {
+  lastTag_ = 0;
   ZxMessage request(401);
   std::string payload;
   if (!encode(request, payload)) {

@@ -60,7 +60,7 @@ class Client {
 
   // The last transport failure.
   const ZxErr& error() const { return error_; }
-  // The reply tag of the last exchange.
+  // The reply tag of the last exchange; 0 when it failed.
   int lastTag() const { return lastTag_; }
 
  private:
