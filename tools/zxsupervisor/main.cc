@@ -4,8 +4,9 @@
 // in an SQLite database. It assigns no work to hosts; --simulate plays
 // their part.
 //
-// Prints "listening on ADDRESS:PORT" on standard output once it serves;
-// logs one line per request on standard error; stops cleanly on SIGINT and
+// Prints "listening on ADDRESS:PORT" on standard output once it serves
+// (and nothing else there: later output joins the log); logs one line per
+// request on standard error; stops cleanly on SIGINT and
 // SIGTERM (finishing the requests in hand). Exit status 0 after a clean
 // stop, 1 when it cannot start, 2 for a usage error.
 #include <signal.h>
@@ -274,6 +275,11 @@ int main(int argc, char** argv) {
   }
   std::printf("listening on %s\n", where.c_str());
   std::fflush(stdout);
+  // From here on standard output is the log too: the library writes its
+  // own diagnostics there, and a reader that took the one line it waited
+  // for and stopped reading must not make the supervisor block on a full
+  // pipe.
+  ::dup2(2, 1);
 
   const auto start = std::chrono::steady_clock::now();
   const int exitAfter = o.exitAfter;
