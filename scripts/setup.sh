@@ -6,7 +6,7 @@ set -euo pipefail
 
 ZX_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 ZX_PACKAGES=(cmake ninja-build g++ pkg-config zlib1g-dev libexpat1-dev libgtest-dev libgmock-dev
-             libbenchmark-dev nlohmann-json3-dev clang libclang-rt-14-dev)
+             libbenchmark-dev nlohmann-json3-dev libsqlite3-dev clang libclang-rt-14-dev)
 
 zx_install_packages() {
   local missing=()

@@ -8,6 +8,9 @@
 #include <cstring>
 
 #include "net/zx_frame.h"
+
+static_assert(ZxConnection::kDefaultReceiveLimit == ZxFrame::kMaxFrameBytes,
+              "the default receive limit is the frame limit");
 #include "os/zx_os_env.h"
 
 namespace {
@@ -367,6 +370,10 @@ bool ZxConnection::receiveFrame(ZxByteBuffer& out) {
       return setError(code);
     }
     if (code != ZxFrame::kOk) return setError(code);
+    if (reader.payloadLength() > receiveLimit_) {
+      out.reset();
+      return setError(kNoMemory);
+    }
   }
   transferred_ += static_cast<long long>(out.size());
   return true;

@@ -42,6 +42,13 @@
 // `transferred` counts payload bytes sent and received, in 64 bits (it
 // cannot wrap on large frames).
 //
+// Receive limit: a frame whose header declares a payload above
+// receiveLimit() is refused with 14 as soon as the header is read, before
+// any of its data is taken. It is ZxFrame::kMaxFrameBytes unless lowered: a
+// server that holds many requests at once lowers it to what one request
+// can need, so that a header's claim cannot make it build records for
+// hundreds of megabytes per connection.
+//
 // Ownership: a connection made from a host owns its socket. One made from a
 // socket owns it for the stream kinds (1, 4, 5, 7) and only borrows it for
 // the datagram kinds, whose socket belongs to a listener. close() and the
@@ -106,6 +113,9 @@ class ZxConnection : public ZxBase {
   // The environment variable that redirects broadcasts.
   static constexpr const char* kBroadcastVariable = "ZX_BROADCAST_ADDRESS";
   static constexpr uint32_t kBroadcastAddress = 0xFFFFFFFFu;
+  // The default receive limit: the largest frame the transport accepts
+  // (ZxFrame::kMaxFrameBytes, repeated here so this header needs no zlib).
+  static constexpr uint32_t kDefaultReceiveLimit = 512u << 20;
 
   // Kind 1, no host, inactive.
   ZxConnection();
@@ -157,6 +167,10 @@ class ZxConnection : public ZxBase {
   // diagnostics: "connect: Connection refused"); empty when none failed.
   const zxos::SocketError& systemError() const { return systemError_; }
   long long transferred() const { return transferred_; }
+  // The largest frame payload receive() accepts (see above); a limit above
+  // ZxFrame::kMaxFrameBytes still refuses what the frame reader refuses.
+  uint32_t receiveLimit() const { return receiveLimit_; }
+  void setReceiveLimit(uint32_t bytes) { receiveLimit_ = bytes; }
   int socket() const { return socket_; }
   bool ownsSocket() const { return ownsSocket_; }
 
@@ -197,6 +211,7 @@ class ZxConnection : public ZxBase {
   ZxErr error_;
   zxos::SocketError systemError_;
   long long transferred_ = 0;
+  uint32_t receiveLimit_ = kDefaultReceiveLimit;
   int socket_ = zxos::kNoSocket;
   bool ownsSocket_ = false;
 };

@@ -297,6 +297,41 @@ TEST(Connection, AHugeDeclaredFrameFromAStalledPeerCostsNoLargeAllocation) {
   EXPECT_LT(grown.load(), 8LL << 20) << "bytes allocated while the frame's data was awaited";
 }
 
+TEST(Connection, AReceiveLimitRefusesLargerFramesAtTheHeader) {
+  // A frame declaring one byte more than the limit is refused as soon as
+  // its header is in, without waiting for data that never comes; a frame
+  // of exactly the limit is read.
+  const std::string payload(1000, 'p');
+  struct Case {
+    uint32_t limit;
+    bool read;
+  } cases[] = {{1000, true}, {999, false}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.limit);
+    ScriptedPeer peer([&](int fd) {
+      const std::string frame = zxtest::frameOf(payload);
+      // Only the header when the frame must be refused: its data would never come.
+      writeAll(fd, k.read ? frame : frame.substr(0, ZxFrame::kHeaderSize));
+      zxtest::readUntilClosed(fd, 5000);
+    });
+    ZxConnection c("127.0.0.1", peer.port(), ZxConnection::kTcp, 3000);
+    EXPECT_EQ(c.receiveLimit(), ZxFrame::kMaxFrameBytes);
+    c.setReceiveLimit(k.limit);
+    auto start = Clock::now();
+    ZxByteBuffer out;
+    EXPECT_EQ(c.receive(out), k.read);
+    EXPECT_LT(msSince(start), 2000);
+    if (k.read) {
+      EXPECT_EQ(out.size(), payload.size());
+    } else {
+      EXPECT_EQ(c.error().code(), 14);
+      EXPECT_EQ(out.capacity(), 0u);
+    }
+    c.close();
+    peer.join();
+  }
+}
+
 TEST(Connection, ASlowDripPeerEndsAtTheFrameDeadline) {
   // One byte per wait keeps every single wait short of the time limit; the
   // whole frame still has to arrive within kFrameDeadlineFactor limits.
