@@ -47,6 +47,7 @@
 #include "serial/zx_pack.h"
 #include "util/zx_string.h"
 #include "util/zx_string_list.h"
+#include "util/zx_out_of_memory.h"
 
 template <class V>
 class ZxHash : public ZxPack {
@@ -239,7 +240,7 @@ class ZxHash : public ZxPack {
         discardRest();
         break;
       }
-      ZxString* key = new (std::nothrow) ZxString;
+      ZxString* key = zxNew<ZxString>();
       if (!key) break;
       getString(10, *key);
       if (!fieldTaken()) skipField();
@@ -282,7 +283,7 @@ class ZxHash : public ZxPack {
       }
       if (!hasTextName(keyName)) return;
       if (!chargeDecode(kEntryBytes)) return;
-      ZxString* key = new (std::nothrow) ZxString;
+      ZxString* key = zxNew<ZxString>();
       V* value = newValue();
       if (!key || !value) {
         delete key;
@@ -299,7 +300,7 @@ class ZxHash : public ZxPack {
   }
 
  protected:
-  virtual V* newValue() const { return new (std::nothrow) V(); }
+  virtual V* newValue() const { return zxNew<V>(); }
 
  private:
   struct Entry {
@@ -382,7 +383,7 @@ class ZxHash : public ZxPack {
     for (int draw = 0; draw <= kMaxRedraws; ++draw) {
       long long newSize = std::rand() % 100 + 4 * from + 1;
       if (newSize > kMaxSlots || (draw > 0 && newSize > slotBudget())) break;
-      Slot* slots = new (std::nothrow) Slot[newSize];
+      Slot* slots = zxNewArray<Slot>(newSize);
       if (!slots) break;
       int used = 0;
       std::vector<Entry> left;
@@ -416,7 +417,7 @@ class ZxHash : public ZxPack {
   }
 
   void allocate(int n) {
-    slots_ = new (std::nothrow) Slot[n];
+    slots_ = zxNewArray<Slot>(n);
     size_ = slots_ ? n : 0;
   }
   void freeArrays() {

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "model/zx_hash.h"
+#include "util/zx_out_of_memory.h"
 
 class ZxStringHash : public ZxHash<ZxString> {
  public:
@@ -14,8 +15,8 @@ class ZxStringHash : public ZxHash<ZxString> {
   using ZxHash<ZxString>::insert;
   // Stores copies of key and value.
   bool insert(const ZxString& key, const ZxString& value) {
-    ZxString* k = new (std::nothrow) ZxString(key);
-    ZxString* v = new (std::nothrow) ZxString(value);
+    ZxString* k = zxNew<ZxString>(key);
+    ZxString* v = zxNew<ZxString>(value);
     if (k && v && insert(k, v)) return true;
     delete k;
     delete v;
@@ -31,8 +32,8 @@ class ZxIntHash : public ZxHash<int> {
   using ZxHash<int>::insert;
   // Stores a copy of the key and the number.
   bool insert(const ZxString& key, int value) {
-    ZxString* k = new (std::nothrow) ZxString(key);
-    int* v = new (std::nothrow) int(value);
+    ZxString* k = zxNew<ZxString>(key);
+    int* v = zxNew<int>(value);
     if (k && v && insert(k, v)) return true;
     delete k;
     delete v;

@@ -13,6 +13,7 @@
 #include "model/zx_flags.h"
 #include "plugin/zx_package_string.h"
 #include "plugin/zx_package_tree.h"
+#include "util/zx_out_of_memory.h"
 
 namespace {
 
@@ -194,7 +195,7 @@ void readRecord(const char* bytes, int n, const Key<R> (&table)[N], R& record) {
 // The callback that a job's time limit becomes: fail the subjob that runs
 // out of time.
 ZxCallback* newTimelimitCallback() {
-  ZxCallback* c = new (std::nothrow) ZxCallback;
+  ZxCallback* c = zxNew<ZxCallback>();
   if (!c) return nullptr;
   c->setLanguage(CallbackLanguage::kZexa);
   c->setTriggers("timeout-subjob-self-*");
@@ -223,7 +224,7 @@ void readJob(const char* bytes, int n, ZxJob& job) {
     } else if (sameKey(key, "agenda")) {
       ZxWorkList items;
       bool isArray = forEachArrayElement(value, [&](const char* b, int len) {
-        ZxWork* work = new (std::nothrow) ZxWork;
+        ZxWork* work = zxNew<ZxWork>();
         if (!work) return;
         readRecord(b, len, kWorkKeys, *work);
         items.append(work);
@@ -232,7 +233,7 @@ void readJob(const char* bytes, int n, ZxJob& job) {
     } else if (sameKey(key, "callbacks")) {
       ZxCallbackList items;
       bool isArray = forEachArrayElement(value, [&](const char* b, int len) {
-        ZxCallback* callback = new (std::nothrow) ZxCallback;
+        ZxCallback* callback = zxNew<ZxCallback>();
         if (!callback) return;
         readRecord(b, len, kCallbackKeys, *callback);
         items.append(callback);
@@ -417,19 +418,19 @@ void appendJob(const ZxJob& job, ZxString& out, long long& allowance) {
 }  // namespace
 
 ZxJob* hashToJob(const ZxString& text) {
-  ZxJob* job = new (std::nothrow) ZxJob;
+  ZxJob* job = zxNew<ZxJob>();
   if (job) readJob(text.c_str(), text.length(), *job);
   return job;
 }
 
 ZxWork* hashToWork(const ZxString& text) {
-  ZxWork* work = new (std::nothrow) ZxWork;
+  ZxWork* work = zxNew<ZxWork>();
   if (work) readRecord(text.c_str(), text.length(), kWorkKeys, *work);
   return work;
 }
 
 ZxCallback* hashToCallback(const ZxString& text) {
-  ZxCallback* callback = new (std::nothrow) ZxCallback;
+  ZxCallback* callback = zxNew<ZxCallback>();
   if (callback) readRecord(text.c_str(), text.length(), kCallbackKeys, *callback);
   return callback;
 }
@@ -450,13 +451,13 @@ void readModifyHash(const ZxString& text, ZxJob& job, ZxStringList& fieldNames) 
 }
 
 ZxModifyCommand* hashToModifyRequest(const ZxString& text) {
-  ZxModifyCommand* request = new (std::nothrow) ZxModifyCommand;
+  ZxModifyCommand* request = zxNew<ZxModifyCommand>();
   if (!request) return nullptr;
   ZxJob job;
   ZxStringList names;
   readModifyHash(text, job, names);
   for (int i = 0; i < names.count(); ++i)
-    if (ZxField* field = new (std::nothrow) ZxField(*names.get(i), 0)) request->fields().append(field);
+    if (ZxField* field = zxNew<ZxField>(*names.get(i), 0)) request->fields().append(field);
   request->job() = job;
   return request;
 }

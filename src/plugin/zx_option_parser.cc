@@ -5,6 +5,7 @@
 #include <new>
 
 #include "client/zx_version.h"
+#include "util/zx_out_of_memory.h"
 
 namespace {
 
@@ -40,7 +41,7 @@ OptionParser::OptionParser() {
 }
 
 void OptionParser::add(int kind, const ZxString& name) {
-  Option* option = new (std::nothrow) Option;
+  Option* option = zxNew<Option>();
   if (!option) return;
   option->kind = kind;
   option->name = name;

@@ -6,10 +6,15 @@
 #include <new>
 
 #include "plugin/zx_package_string.h"
+#include "util/zx_out_of_memory.h"
 
 // ---------------------------------------------------------------- nodes
 
-PackageNode* PackageNode::create() { return new (std::nothrow) PackageNode; }
+PackageNode* PackageNode::create() {
+  PackageNode* node = new (std::nothrow) PackageNode;
+  if (!node) ZxOutOfMemory::note();
+  return node;
+}
 
 PackageNode::~PackageNode() {
   delete[] name_;
@@ -40,7 +45,7 @@ namespace {
 
 // A NUL-terminated heap copy of n bytes, or null when memory runs out.
 char* copyText(const char* bytes, int n) {
-  char* text = new (std::nothrow) char[static_cast<size_t>(n) + 1];
+  char* text = zxNewArray<char>(static_cast<size_t>(n) + 1);
   if (!text) return nullptr;
   if (n > 0) std::memcpy(text, bytes, static_cast<size_t>(n));
   text[n] = 0;
@@ -71,7 +76,7 @@ bool PackageNode::addChild(PackageNode* child) {
   if (!child) return false;
   if (childCount_ == childCapacity_) {
     long long wanted = childCapacity_ < 4 ? 4 : 2LL * childCapacity_;
-    PackageNode** fresh = wanted > 0x7FFFFFFF ? nullptr : new (std::nothrow) PackageNode*[wanted];
+    PackageNode** fresh = wanted > 0x7FFFFFFF ? nullptr : zxNewArray<PackageNode*>(wanted);
     if (!fresh) {
       release(child);
       return false;

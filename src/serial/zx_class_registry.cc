@@ -27,13 +27,14 @@
 #include "serial/zx_class_registry_parts.h"
 #include "util/zx_log.h"
 #include "util/zx_string_list.h"
+#include "util/zx_out_of_memory.h"
 
 namespace {
 using Factory = ZxPack* (*)(int classNumber);
 
 template <class T>
 ZxPack* make(int) {
-  return new (std::nothrow) T();
+  return zxNew<T>();
 }
 ZxPack* makeServerRecord(int classNumber) { return ZxServerRecord::create(classNumber); }
 

@@ -1,5 +1,6 @@
 // FrameList: the range grammar, name-pattern expansion and chunking.
 #include "util/zx_frame_list.h"
+#include "util/zx_out_of_memory.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -113,7 +114,7 @@ class ListSink : public FrameList::Sink {
   bool take(const char* bytes, int n) override {
     // A frame name is finished text: its buffer is sized to fit, not grown
     // by the append rule (a fourth of the memory of a long expansion).
-    ZxString* item = new (std::nothrow) ZxString;
+    ZxString* item = zxNew<ZxString>();
     if (!item) return false;
     item->assignFitted(bytes, n);
     int before = out_.count();
@@ -227,7 +228,7 @@ bool FrameList::reserve(long long wanted) {
   long long size = std::max<long long>(16, 2LL * capacity_);
   if (size < wanted) size = wanted;
   if (size > 0x7FFFFFFF) size = 0x7FFFFFFF;
-  int* fresh = new (std::nothrow) int[static_cast<size_t>(size)];
+  int* fresh = zxNewArray<int>(static_cast<size_t>(size));
   if (!fresh) return false;
   if (count_ > 0) std::memcpy(fresh, frames_, sizeof(int) * static_cast<size_t>(count_));
   delete[] frames_;

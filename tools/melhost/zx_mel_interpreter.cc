@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include "zx_mel_builtins.h"
+#include "zx_mel_files.h"
 #include "zx_mel_parser.h"
 
 namespace mel {
@@ -31,8 +32,6 @@ constexpr long long kMaxArrayIndex = 1 << 22;
 // Longest string a concatenation may build. Far beyond any text a script
 // builds; it stops runaway doubling before memory runs out.
 constexpr size_t kMaxStringBytes = 64u * 1024 * 1024;
-// Largest MEL file `source` reads. Hand-written scripts are far smaller.
-constexpr long kMaxScriptBytes = 16L * 1024 * 1024;
 
 // Counts evaluation depth for the lifetime of one exec/eval call.
 struct NestGuard {
@@ -40,39 +39,6 @@ struct NestGuard {
   ~NestGuard() { --n_; }
   int& n_;
 };
-
-bool readFile(const std::string& path, std::string& out, std::string& error) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) {
-    error = "cannot open \"" + path + "\"";
-    return false;
-  }
-  out.clear();
-  char buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
-    if (out.size() + n > static_cast<size_t>(kMaxScriptBytes)) {
-      std::fclose(f);
-      error = "\"" + path + "\" is too large";
-      return false;
-    }
-    out.append(buf, n);
-  }
-  bool bad = std::ferror(f) != 0;
-  std::fclose(f);
-  if (bad) {
-    error = "cannot read \"" + path + "\"";
-    return false;
-  }
-  return true;
-}
-
-bool isFile(const std::string& path) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  std::fclose(f);
-  return true;
-}
 
 std::string dirOf(const std::string& path) {
   size_t slash = path.find_last_of('/');
@@ -244,15 +210,19 @@ bool Interpreter::sourceScript(const std::string& path) {
     size_t n = candidates.size();
     for (size_t i = 0; i < n; ++i) candidates.push_back(candidates[i] + ".mel");
   }
-  std::string found;
-  for (const std::string& c : candidates)
-    if (isFile(c)) {
+  // The first candidate that exists is the script; one that exists but
+  // cannot be read (a folder, a named pipe, a device) is an error, not a
+  // reason to look further.
+  std::string found, text, error;
+  for (const std::string& c : candidates) {
+    ScriptRead read = readScriptFile(c, text, error);
+    if (read == ScriptRead::kFailed) return reportError(error);
+    if (read == ScriptRead::kOk) {
       found = c;
       break;
     }
+  }
   if (found.empty()) return reportError("Cannot open file \"" + path + "\" for reading.");
-  std::string text, error;
-  if (!readFile(found, text, error)) return reportError(error);
   Program program;
   if (!parseText(text, found, program, false)) return false;
   return runProgram(program, dirOf(found), nullptr);
