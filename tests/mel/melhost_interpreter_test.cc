@@ -1,6 +1,7 @@
 // The MEL interpreter of melhost, without plug-ins: values, control flow,
 // procedures, scopes, backquotes, source, output shapes and errors.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
@@ -198,6 +199,29 @@ TEST(MelInterpreter, SourceFindsFilesAndReportsTheirSyntaxErrors) {
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.err.find(broken + ":3:1: syntax error"), std::string::npos) << r.err;
   EXPECT_EQ(r.out, "");
+}
+
+// Script files that are not regular files: a named pipe with no writer
+// (which an ordinary open waits on for ever), a device and a folder. Each is
+// refused at once, as the main script and through source.
+TEST(MelInterpreter, ScriptsThatAreNotRegularFilesAreRefusedAtOnce) {
+  TempDir dir;
+  const std::string fifo = dir.path() + "/pipe.mel";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string folder = dir.path() + "/folder.mel";
+  ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+  for (const std::string& path : {fifo, std::string("/dev/zero"), folder}) {
+    SCOPED_TRACE(path);
+    MelRun r = runMelhost({path}, 20);
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("\"" + path + "\" is not a regular file"), std::string::npos) << r.err;
+    r = runMelhost({"-c", "source \"" + path + "\"; print \"not reached\";"}, 20);
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("is not a regular file"), std::string::npos) << r.err;
+  }
 }
 
 TEST(MelInterpreter, CatchShowsTheErrorAndGoesOn) {
