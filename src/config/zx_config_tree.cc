@@ -658,6 +658,9 @@ ZxConfigFile* ZxConfigTree::obtain(const ZxString& name) {
     delete key;
     return nullptr;
   }
+  // The hash keeps the section's contents in an entry of its own.
+  section = sections_.find(name);
+  if (!section) return nullptr;
   section->setName(name);
   order_.add(name);
   return section;

@@ -28,7 +28,7 @@ struct Value {
   ZxString text() const { return ZxString(bytes, n); }
   int toInt() const { return text().toInt(); }
   int status() const { return StatusCode::valueOf(text()); }
-  ZxString compact() const { return packageToCompact(text()); }
+  ZxString compact() const { return packageToCompact(bytes, n); }
   // An IPv4 number in decimal. Read wider than int so that addresses from
   // 128.0.0.0 up (written unsigned) come back whole on every platform; a
   // negative number is taken modulo 2^32, as a signed reading would give.
@@ -381,6 +381,10 @@ ZxString arrayOf(const List& list, AppendItem appendItem) {
 }
 
 void appendJob(const ZxJob& job, ZxString& out, long long& allowance) {
+  // The package string is made before the hash is begun, so that the tree
+  // it is written from is gone before the hash (which holds the stored
+  // "data" text as well) grows: the two largest parts never meet.
+  const ZxString package = packageOf(job.data(), allowance, 1);
   LevelWriter w(out, true);
   w.pair("id", job.id());
   w.pair("pid", job.pid());
@@ -401,7 +405,7 @@ void appendJob(const ZxJob& job, ZxString& out, long long& allowance) {
   w.pair("cpus", job.cpus());
   w.pair("prototype", job.prototype());
   w.pair("data", job.data());
-  w.pair("package", packageOf(job.data(), allowance, 1));
+  w.pair("package", package);
   ZxString tally;
   appendTally(job.cpusTally(), tally);
   w.pair("cpustally", tally);

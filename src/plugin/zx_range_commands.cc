@@ -17,6 +17,7 @@
 
 #include "plugin/zx_package_string.h"
 #include "util/zx_frame_list.h"
+#include "util/zx_out_of_memory.h"
 #include "util/zx_string.h"
 #include "util/zx_string_list.h"
 
@@ -80,8 +81,10 @@ MStatus failCut(const char* command, FrameList::Outcome why) {
                     command, FrameList::kMaxChunks);
       break;
     default:
-      std::snprintf(message, sizeof message, "%s: out of memory", command);
-      break;
+      // Memory ran out: the command boundary says so, once.
+      ZxOutOfMemory::note();
+      MPxCommand::clearResult();
+      return MStatus::kFailure;
   }
   MPxCommand::clearResult();
   MPxCommand::displayError(MString(message));

@@ -182,7 +182,7 @@ bool expandItem(FrameList& frames, const ZxString& item, ExpandBudget& budget) {
     if (!budget.put(s)) return false;
   }
   if (!whole)
-    return budget.stop(ZxOutOfMemory::noted() ? FrameList::Outcome::kStopped : FrameList::Outcome::kTooManyFrames);
+    return budget.stop(frames.ranOutOfMemory() ? FrameList::Outcome::kStopped : FrameList::Outcome::kTooManyFrames);
   return true;
 }
 
@@ -241,7 +241,10 @@ bool FrameList::reserve(long long wanted) {
   if (size < wanted) size = wanted;
   if (size > 0x7FFFFFFF) size = 0x7FFFFFFF;
   int* fresh = zxNewArray<int>(static_cast<size_t>(size));
-  if (!fresh) return false;
+  if (!fresh) {
+    outOfMemory_ = true;
+    return false;
+  }
   if (count_ > 0) std::memcpy(fresh, frames_, sizeof(int) * static_cast<size_t>(count_));
   delete[] frames_;
   frames_ = fresh;
@@ -331,6 +334,7 @@ bool readRangeItems(const ZxString& text, int& padWidth, Sink& sink) {
 bool FrameList::parse(const ZxString& text) {
   count_ = 0;
   cut_ = false;
+  outOfMemory_ = false;
   struct Adder {
     FrameList& list;
     bool single(long long a) { return list.addLimited(a); }
@@ -380,7 +384,7 @@ FrameList::Outcome FrameList::expand(const ZxString& text, Sink& sink, const Exp
   char buf[24];
   for (int i = 0; i < count_; ++i)
     if (!budget.put(buf, formatDecimal(frames_[i], buf))) return budget.outcome();
-  if (!whole) budget.stop(ZxOutOfMemory::noted() ? Outcome::kStopped : Outcome::kTooManyFrames);
+  if (!whole) budget.stop(outOfMemory_ ? Outcome::kStopped : Outcome::kTooManyFrames);
   return budget.outcome();
 }
 

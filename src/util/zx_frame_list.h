@@ -74,6 +74,8 @@ class FrameList : public ZxBase {
   int frameAt(int i) const { return (i < 0 || i >= count_) ? 0 : frames_[i]; }
   int count() const { return count_; }
   void clear() { count_ = 0; }
+  // Whether the last parse() stopped because memory ran out.
+  bool ranOutOfMemory() const { return outOfMemory_; }
   // Digits of the first number of the last parsed range text, counted
   // without its sign (0 when that text did not begin with a number).
   int padWidth() const { return padWidth_; }
@@ -129,7 +131,8 @@ class FrameList : public ZxBase {
   // would have more than kMaxChunks chunks, kTooManyRanges or
   // kTooManyFrames when the text is too large to be worked out (more than
   // kMaxRanges separate ranges; overlapping stepped ranges with more than
-  // kMaxFrames frames), kStopped when memory ran out.
+  // kMaxFrames frames), kStopped when memory ran out (what was appended
+  // is then incomplete).
   static Outcome chunkRanges(const ZxString& text, int size, ZxStringList& out);
 
  private:
@@ -143,5 +146,6 @@ class FrameList : public ZxBase {
   int count_ = 0;
   int padWidth_ = 0;
   int capacity_ = 0;
-  bool cut_ = false;  // the last parse stopped at kMaxFrames or ran out of memory
+  bool cut_ = false;          // the last parse stopped at kMaxFrames or ran out of memory
+  bool outOfMemory_ = false;  // ... and it was memory
 };

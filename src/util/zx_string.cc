@@ -32,6 +32,11 @@ long long grownSize(long long needed, long long extra) {
   return s;
 }
 
+// A buffer for an assigned text of `n` bytes: the growth rule for short
+// texts; past kLargeString exactly the text and its NUL, since an assigned
+// text of that size is almost always final (a decoded field, a copy).
+long long assignedSize(long long n) { return n <= kLargeString ? grownSize(n, 4) : n + 1; }
+
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 }  // namespace
 
@@ -120,7 +125,7 @@ ZxString& ZxString::assign(const char* text) {
     return *this;
   }
   // Unlike assign(bytes, 0), an empty text still makes sure a buffer exists.
-  return copyIn(text, static_cast<int>(n), grownSize(static_cast<long long>(n), 4));
+  return copyIn(text, static_cast<int>(n), assignedSize(static_cast<long long>(n)));
 }
 
 ZxString& ZxString::assign(const char* bytes, int n) {
@@ -129,7 +134,7 @@ ZxString& ZxString::assign(const char* bytes, int n) {
     clear();
     return *this;
   }
-  return copyIn(bytes, n, grownSize(n, 4));
+  return copyIn(bytes, n, assignedSize(n));
 }
 
 ZxString& ZxString::assignFittedSlow(const char* bytes, int n) {

@@ -15,7 +15,8 @@
 // is appended), so repeated appends cost amortised constant time per byte.
 // Past 1 MiB the new buffer is only half again the needed size
 // (needed * 3 / 2 + 4), so that a large text never asks for four times its
-// size; appends stay amortised constant per byte. assignFitted() (used by
+// size; appends stay amortised constant per byte. An assignment of more than
+// 1 MiB gets a buffer that fits the text (it is almost always final). assignFitted() (used by
 // the decoders, which know the final length) sizes a new buffer to fit
 // instead. clear() keeps the buffer. A string never grows past INT_MAX
 // bytes; an append or assignment that would, or whose allocation fails,
