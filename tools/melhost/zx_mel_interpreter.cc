@@ -105,9 +105,9 @@ bool Interpreter::parseText(const std::string& text, const std::string& fileName
 bool Interpreter::defineProcs(const Program& program) {
   for (const auto& s : program.statements) {
     if (s->kind != Stmt::Kind::kProc) continue;
-    if (findBuiltin(s->proc->name))
-      return reportError("Cannot redefine the built-in command " + s->proc->name + ".");
-    procs_[s->proc->name] = s->proc;
+    if (findBuiltin(s->extra().proc->name))
+      return reportError("Cannot redefine the built-in command " + s->extra().proc->name + ".");
+    procs_[s->extra().proc->name] = s->extra().proc;
   }
   return true;
 }
@@ -330,7 +330,7 @@ Interpreter::Flow Interpreter::exec(const Stmt& s) {
     case Stmt::Kind::kDecl:
       return execDecl(s);
     case Stmt::Kind::kBlock:
-      return execBlock(s.body);
+      return execBlock(s.extra().body);
     case Stmt::Kind::kIf: {
       Value c;
       if (!eval(*s.expr, c)) return Flow::kError;
@@ -372,7 +372,7 @@ Interpreter::Flow Interpreter::exec(const Stmt& s) {
 }
 
 Interpreter::Flow Interpreter::execDecl(const Stmt& s) {
-  for (const DeclItem& item : s.items) {
+  for (const DeclItem& item : s.extra().items) {
     Value init;
     bool hasInit = item.init != nullptr;
     if (hasInit) {
@@ -427,7 +427,7 @@ Interpreter::Flow Interpreter::execDecl(const Stmt& s) {
 
 Interpreter::Flow Interpreter::execFor(const Stmt& s) {
   Value ignored;
-  for (const auto& e : s.init)
+  for (const auto& e : s.extra().init)
     if (!eval(*e, ignored)) return Flow::kError;
   while (true) {
     if (s.expr) {
@@ -438,7 +438,7 @@ Interpreter::Flow Interpreter::execFor(const Stmt& s) {
     Flow f = exec(*s.thenStmt);
     if (f == Flow::kBreak) break;
     if (f == Flow::kError || f == Flow::kReturn) return f;
-    for (const auto& e : s.step)
+    for (const auto& e : s.extra().step)
       if (!eval(*e, ignored)) return Flow::kError;
   }
   return Flow::kNormal;
@@ -451,13 +451,13 @@ Interpreter::Flow Interpreter::execForIn(const Stmt& s) {
     reportError("for-in needs an array, not data of type " + typeName(array) + ".");
     return Flow::kError;
   }
-  Variable* var = lookup(s.text);
+  Variable* var = lookup(s.extra().text);
   if (!var) {
     VarType t;
     t.base = array.element;
-    var = declareLocal(s.text, t);
+    var = declareLocal(s.extra().text, t);
   } else if (var->type.array) {
-    reportError("The loop variable \"$" + s.text + "\" must not be an array.");
+    reportError("The loop variable \"$" + s.extra().text + "\" must not be an array.");
     return Flow::kError;
   }
   // The loop walks its own copy, so the body may change the array freely.
@@ -558,22 +558,30 @@ bool Interpreter::eval(const Expr& e, Value& out) {
       return true;
     }
     case Expr::Kind::kBinary: {
-      Value a;
-      if (!eval(*e.kids[0], a)) return false;
-      if (e.text == "&&" || e.text == "||") {
-        bool left = truthy(a);
-        if (e.text == "&&" ? !left : left) {
-          out = Value::ofInt(left ? 1 : 0);
-          return true;
+      // A chain, applied left to right as ((a op b) op c) ...; "&&" and
+      // "||" skip an operand their left side already decides.
+      Value acc;
+      if (!eval(*e.kids[0], acc)) return false;
+      for (size_t i = 1; i < e.kids.size(); ++i) {
+        const char code = e.text[i - 1];
+        if (code == '&' || code == '|') {
+          bool left = truthy(acc);
+          if (code == '&' ? !left : left) {
+            acc = Value::ofInt(left ? 1 : 0);
+            continue;
+          }
+          Value b;
+          if (!eval(*e.kids[i], b)) return false;
+          acc = Value::ofInt(truthy(b) ? 1 : 0);
+          continue;
         }
-        Value b;
-        if (!eval(*e.kids[1], b)) return false;
-        out = Value::ofInt(truthy(b) ? 1 : 0);
-        return true;
+        Value b, r;
+        if (!eval(*e.kids[i], b)) return false;
+        if (!evalBinary(binaryOpName(code), acc, b, r)) return false;
+        acc = std::move(r);
       }
-      Value b;
-      if (!eval(*e.kids[1], b)) return false;
-      return evalBinary(e.text, a, b, out);
+      out = std::move(acc);
+      return true;
     }
     case Expr::Kind::kAssign:
       return evalAssign(e, out);
@@ -853,7 +861,7 @@ bool Interpreter::callProc(std::shared_ptr<ProcDef> proc, std::vector<Value>& ar
     Variable* v = declareLocal(proc->params[i].name, proc->params[i].type);
     v->value = std::move(converted[i]);
   }
-  Flow flow = execBlock(proc->body->body);
+  Flow flow = execBlock(proc->body->extra().body);
   Value returned = std::move(frame().returnValue);
   frames_.pop_back();
   if (flow == Flow::kError) return false;
