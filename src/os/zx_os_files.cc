@@ -51,6 +51,12 @@ bool isDirectory(const ZxString& path) { return pathKind(path) == PathKind::kDir
 bool isFile(const ZxString& path) { return pathKind(path) == PathKind::kFile; }
 bool exists(const ZxString& path) { return pathKind(path) != PathKind::kAbsent; }
 
+bool isRegularFile(const ZxString& path) {
+  if (path.isEmpty() || hasNul(path)) return false;
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 bool listDirectory(const ZxString& dir, ZxStringList& names) {
   if (!testable(dir)) return false;
   DIR* handle = opendir(dir.c_str());

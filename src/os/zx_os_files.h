@@ -26,6 +26,12 @@ bool isDirectory(const ZxString& path);
 bool isFile(const ZxString& path);
 bool exists(const ZxString& path);
 
+// Whether `path` names a regular file (links followed), without the length
+// rule of pathKind(): for tools that open files the farm does not share
+// (melhost's plug-ins), so that a named pipe or a device is refused before
+// an open that would wait on it.
+bool isRegularFile(const ZxString& path);
+
 // Appends the name of every entry of the folder `dir` ("." and ".." left out),
 // in the order the file system gives them. False when the folder cannot be
 // listed (or its path is too long, with the warning, or holds a NUL byte).

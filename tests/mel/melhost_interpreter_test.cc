@@ -235,7 +235,7 @@ TEST(MelInterpreter, SourceFindsFilesAndReportsTheirSyntaxErrors) {
 
 // Script files that are not regular files: a named pipe with no writer
 // (which an ordinary open waits on for ever), a device and a folder. Each is
-// refused at once, as the main script and through source.
+// refused at once, as the main script, through source and as a plug-in.
 TEST(MelInterpreter, ScriptsThatAreNotRegularFilesAreRefusedAtOnce) {
   TempDir dir;
   const std::string fifo = dir.path() + "/pipe.mel";
@@ -253,6 +253,11 @@ TEST(MelInterpreter, ScriptsThatAreNotRegularFilesAreRefusedAtOnce) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find("is not a regular file"), std::string::npos) << r.err;
+    // Nor is a plug-in opened that is not a regular file.
+    r = runMelhost({"-p", path, "-c", "print 1;"}, 20);
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("cannot be loaded: not a regular file"), std::string::npos) << r.err;
   }
 }
 
