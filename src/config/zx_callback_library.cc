@@ -6,8 +6,8 @@
 
 #include "config/zx_config_file.h"
 #include "config/zx_config_tree.h"
-#include "util/zx_string_list.h"
 #include "util/zx_out_of_memory.h"
+#include "util/zx_string_list.h"
 
 void loadCallbacks(const ZxString& file, ZxCallbackList& callbacks) {
   ZxConfigTree tree(file);

@@ -56,9 +56,9 @@
 #include <utility>
 
 #include "serial/zx_pack.h"
+#include "util/zx_out_of_memory.h"
 #include "util/zx_string.h"
 #include "util/zx_string_list.h"
-#include "util/zx_out_of_memory.h"
 
 template <class V>
 class ZxHash : public ZxPack {
@@ -350,7 +350,8 @@ class ZxHash : public ZxPack {
     offset = e - kFirstBlock * ((1 << b) - 1);
   }
   static size_t blockEntries(int block) {
-    return block < kGeometricBlocks ? static_cast<size_t>(kFirstBlock) << block : static_cast<size_t>(kBigBlock);
+    return block < kGeometricBlocks ? static_cast<size_t>(kFirstBlock) << block
+                                    : static_cast<size_t>(kBigBlock);
   }
   Entry& entryAt(int e) const {
     int b = 0, offset = 0;
@@ -570,7 +571,8 @@ class ZxHash : public ZxPack {
 
   int findOverflow(const ZxString& key) const {
     if (bucketCount_ == 0) return -1;
-    for (int e = buckets_[chainHash(key) & static_cast<uint32_t>(bucketCount_ - 1)]; e >= 0; e = entryAt(e).next)
+    for (int e = buckets_[chainHash(key) & static_cast<uint32_t>(bucketCount_ - 1)]; e >= 0;
+         e = entryAt(e).next)
       if (entryAt(e).key == key) return e;
     return -1;
   }
@@ -650,7 +652,8 @@ class ZxHash : public ZxPack {
     allocateSlots(other.size_ > 0 ? other.size_ : kInitialSize);
     if (size_ != other.size_) {
       // Could not get the source's size: place the entries one by one.
-      other.forEach([this](const ZxString& k, const V* v) { insert(zxNew<ZxString>(k), v ? zxNew<V>(*v) : nullptr); });
+      other.forEach(
+          [this](const ZxString& k, const V* v) { insert(zxNew<ZxString>(k), v ? zxNew<V>(*v) : nullptr); });
       return;
     }
     for (int i = 0; i < size_; ++i) {
@@ -689,8 +692,8 @@ class ZxHash : public ZxPack {
   int tableCount_ = 0;  // entries in the table's slots (not the overflow list)
   Entry** blocks_ = nullptr;  // kept entries' blocks; null for one not made yet
   int blockCapacity_ = 0;
-  int made_ = 0;        // entries constructed in the blocks
-  int freeHead_ = -1;   // the first entry of the free list
+  int made_ = 0;                 // entries constructed in the blocks
+  int freeHead_ = -1;            // the first entry of the free list
   int32_t* overflow_ = nullptr;  // overflow entries, in the order they came
   int overflowCount_ = 0;
   int overflowCapacity_ = 0;

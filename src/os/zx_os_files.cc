@@ -163,7 +163,10 @@ int createBeside(const ZxString& target, mode_t mode, ZxString& name) {
   static unsigned int counter = 0;
   for (int attempt = 0; attempt < 100; ++attempt) {
     name = target;
-    name.append(".tmp").appendInt(static_cast<int>(getpid())).append('.').appendInt(static_cast<int>(++counter));
+    name.append(".tmp")
+        .appendInt(static_cast<int>(getpid()))
+        .append('.')
+        .appendInt(static_cast<int>(++counter));
     if (name.length() < target.length() + 7) return -1;  // the name could not be built
     int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
     if (fd >= 0) return fd;
@@ -208,7 +211,9 @@ bool writeFile(const ZxString& path, const char* bytes, long long n) {
   return ok;
 }
 
-bool writeFile(const ZxString& path, const ZxString& text) { return writeFile(path, text.c_str(), text.length()); }
+bool writeFile(const ZxString& path, const ZxString& text) {
+  return writeFile(path, text.c_str(), text.length());
+}
 
 bool resolvedPath(const ZxString& path, ZxString& out) {
   if (path.isEmpty() || hasNul(path)) return false;

@@ -336,8 +336,7 @@ void emitChar(char c, int k, ZxString& out) {
 template <class Ref>
 long long treeBytes(const Ref& node, int depth) {
   long long total = 1LL + node.nameLength() + node.valueLength();
-  if (depth < kMaxPackageDepth)
-    node.eachChild([&](const Ref& c, int) { total += treeBytes(c, depth + 1); });
+  if (depth < kMaxPackageDepth) node.eachChild([&](const Ref& c, int) { total += treeBytes(c, depth + 1); });
   return total;
 }
 
@@ -368,8 +367,8 @@ bool stringHasBlank(Ref node, int depth) {
     if (!node.hasChildren()) return hasBlank(node.value(), node.valueLength());
     Ref first = node.firstChild();
     if (!node.hasSingleChild() || first.hasName()) return true;  // separators
-    if (depth >= kMaxPackageDepth) return false;    // "()" around an empty element
-    node = first;                                   // a single element: quoting keeps its blanks
+    if (depth >= kMaxPackageDepth) return false;                 // "()" around an empty element
+    node = first;                                                // a single element: quoting keeps its blanks
     ++depth;
   }
 }

@@ -61,24 +61,29 @@ MStatus failCut(const char* command, FrameList::Outcome why) {
   char message[160];
   switch (why) {
     case FrameList::Outcome::kTooManyFrames:
-      std::snprintf(message, sizeof message, "%s: the ranges hold more than %d frames, the most one command lists",
-                    command, FrameList::kMaxFrames);
+      std::snprintf(message, sizeof message,
+                    "%s: the ranges hold more than %d frames, the most one command lists", command,
+                    FrameList::kMaxFrames);
       break;
     case FrameList::Outcome::kTooManyStrings:
-      std::snprintf(message, sizeof message, "%s: the texts give more than %d names, the most one command lists",
-                    command, FrameList::kMaxExpandStrings);
+      std::snprintf(message, sizeof message,
+                    "%s: the texts give more than %d names, the most one command lists", command,
+                    FrameList::kMaxExpandStrings);
       break;
     case FrameList::Outcome::kTooManyBytes:
-      std::snprintf(message, sizeof message, "%s: the names would take more than %d MiB, the most one command lists",
-                    command, static_cast<int>(FrameList::kMaxExpandBytes >> 20));
+      std::snprintf(message, sizeof message,
+                    "%s: the names would take more than %d MiB, the most one command lists", command,
+                    static_cast<int>(FrameList::kMaxExpandBytes >> 20));
       break;
     case FrameList::Outcome::kTooManyRanges:
-      std::snprintf(message, sizeof message, "%s: the text holds more than %d separate ranges, the most one command reads",
-                    command, FrameList::kMaxRanges);
+      std::snprintf(message, sizeof message,
+                    "%s: the text holds more than %d separate ranges, the most one command reads", command,
+                    FrameList::kMaxRanges);
       break;
     case FrameList::Outcome::kTooManyChunks:
-      std::snprintf(message, sizeof message, "%s: the ranges give more than %d chunks, the most one command lists",
-                    command, FrameList::kMaxChunks);
+      std::snprintf(message, sizeof message,
+                    "%s: the ranges give more than %d chunks, the most one command lists", command,
+                    FrameList::kMaxChunks);
       break;
     default:
       // Memory ran out: the command boundary says so, once.

@@ -11,13 +11,13 @@
 #include "model/zx_callback.h"
 #include "model/zx_callback_id.h"
 #include "model/zx_command.h"
-#include "model/zx_modify_command.h"
 #include "model/zx_event.h"
 #include "model/zx_filter.h"
 #include "model/zx_flags.h"
 #include "model/zx_host_name.h"
 #include "model/zx_job_id.h"
 #include "model/zx_job_id_list.h"
+#include "model/zx_modify_command.h"
 #include "model/zx_query.h"
 #include "model/zx_result.h"
 #include "model/zx_server_records.h"
@@ -26,8 +26,8 @@
 #include "model/zx_work_id.h"
 #include "serial/zx_class_registry_parts.h"
 #include "util/zx_log.h"
-#include "util/zx_string_list.h"
 #include "util/zx_out_of_memory.h"
+#include "util/zx_string_list.h"
 
 namespace {
 using Factory = ZxPack* (*)(int classNumber);

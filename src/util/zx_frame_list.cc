@@ -182,7 +182,8 @@ bool expandItem(FrameList& frames, const ZxString& item, ExpandBudget& budget) {
     if (!budget.put(s)) return false;
   }
   if (!whole)
-    return budget.stop(frames.ranOutOfMemory() ? FrameList::Outcome::kStopped : FrameList::Outcome::kTooManyFrames);
+    return budget.stop(frames.ranOutOfMemory() ? FrameList::Outcome::kStopped
+                                               : FrameList::Outcome::kTooManyFrames);
   return true;
 }
 
@@ -338,7 +339,9 @@ bool FrameList::parse(const ZxString& text) {
   struct Adder {
     FrameList& list;
     bool single(long long a) { return list.addLimited(a); }
-    bool range(long long a, long long b, long long step, bool except) { return list.addRange(a, b, step, except); }
+    bool range(long long a, long long b, long long step, bool except) {
+      return list.addRange(a, b, step, except);
+    }
   } adder{*this};
   if (!readRangeItems(text, padWidth_, adder)) cut_ = true;
   return !cut_;
@@ -510,7 +513,8 @@ class RunList {
   // stepped runs overlap, which only a frame-by-frame walk can untangle.
   bool normalise() {
     if (!sorted_)
-      std::sort(runs_, runs_ + count_, [](const FrameRun& x, const FrameRun& y) { return x.first < y.first; });
+      std::sort(runs_, runs_ + count_,
+                [](const FrameRun& x, const FrameRun& y) { return x.first < y.first; });
     int w = 0;
     for (int i = 0; i < count_; ++i) {
       const FrameRun& r = runs_[i];
@@ -555,7 +559,9 @@ class RunList {
       return false;
     }
     if (count_ == capacity_) {
-      const int wanted = capacity_ < 16 ? 16 : (capacity_ > FrameList::kMaxRanges / 2 ? FrameList::kMaxRanges : 2 * capacity_);
+      const int wanted =
+          capacity_ < 16 ? 16
+                         : (capacity_ > FrameList::kMaxRanges / 2 ? FrameList::kMaxRanges : 2 * capacity_);
       FrameRun* fresh = zxNewArray<FrameRun>(static_cast<size_t>(wanted));
       if (!fresh) {
         outcome_ = FrameList::Outcome::kStopped;

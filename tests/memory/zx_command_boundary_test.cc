@@ -106,7 +106,8 @@ TEST_F(CommandBoundary, EveryFailedAllocationFailsTheCommandOrChangesNothing) {
       {"zxjobflagint", {s("grid,mail")}},
       {"zxjobconfig", {s("maya"), s("maya_menu"), s("1")}},
       {"zxjobtypeavailable", {}},
-      {"zxarchivejob", {s(archive), s("{name a package \"{x 1}\" agenda \"({name 1} {name 2})\" timelimit 5}")}},
+      {"zxarchivejob",
+       {s(archive), s("{name a package \"{x 1}\" agenda \"({name 1} {name 2})\" timelimit 5}")}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.command);

@@ -10,10 +10,10 @@
 
 namespace {
 
-std::atomic<long long> g_count{0};     // allocations since the counting scope began
-std::atomic<long long> g_failAt{0};    // 0: none; else the count at which to fail once
+std::atomic<long long> g_count{0};   // allocations since the counting scope began
+std::atomic<long long> g_failAt{0};  // 0: none; else the count at which to fail once
 std::atomic<bool> g_fired{false};
-std::atomic<size_t> g_largeLimit{0};   // 0: none; else the size from which to fail
+std::atomic<size_t> g_largeLimit{0};  // 0: none; else the size from which to fail
 
 void* allocate(size_t n) {
   long long k = ++g_count;

@@ -52,7 +52,8 @@ class LargeInputs : public JobTypeFolders {
         continue;
       }
       MStringArray items;
-      for (const std::string& item : arg.items) items.append(MString(item.c_str(), static_cast<int>(item.size())));
+      for (const std::string& item : arg.items)
+        items.append(MString(item.c_str(), static_cast<int>(item.size())));
       list.addStringArray(items);
     }
     std::unique_ptr<MPxCommand> command(static_cast<MPxCommand*>(creatorOf(name)()));
@@ -83,7 +84,8 @@ TEST_F(LargeInputs, CommandsFailWholeWhenLargeBlocksCannotBeHad) {
   const std::string bigPackage = "{name shot package \"" + elements + "\"}";
   std::string conf;
   // 1.5 MB: a file that cannot be read whole must not count as missing.
-  for (int i = 0; conf.size() < 1500000; ++i) conf += "k" + std::to_string(i) + " = " + std::to_string(i) + "\n";
+  for (int i = 0; conf.size() < 1500000; ++i)
+    conf += "k" + std::to_string(i) + " = " + std::to_string(i) + "\n";
   tmp_.write("etc/zx.conf", conf);
   addType("maya", conf + "key = value\n");
 

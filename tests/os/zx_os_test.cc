@@ -259,14 +259,10 @@ TEST(OsFiles, WriteFileWritesRegularFilesOnly) {
     std::string path;
     bool written;
   } cases[] = {
-      {"named pipe", fifo, false},
-      {"device", "/dev/null", false},
-      {"folder", dir, false},
-      {"link that leads nowhere", dangling, false},
-      {"NUL byte", withNul, false},
-      {"new file", tmp.file("new"), true},
-      {"existing file", file, true},
-      {"link to a file", link, true},
+      {"named pipe", fifo, false},   {"device", "/dev/null", false},
+      {"folder", dir, false},        {"link that leads nowhere", dangling, false},
+      {"NUL byte", withNul, false},  {"new file", tmp.file("new"), true},
+      {"existing file", file, true}, {"link to a file", link, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -135,7 +135,12 @@ TEST(RangeCommands, ListsPastTheirBoundsFailNamingTheBound) {
     size_t count;
     std::string last;
   } cases[] = {
-      {"a million frames by 10", zxRangechunk::creator, {array({"10", "1-1000000"})}, "", 100000, "999991-1000000"},
+      {"a million frames by 10",
+       zxRangechunk::creator,
+       {array({"10", "1-1000000"})},
+       "",
+       100000,
+       "999991-1000000"},
       {"two billion frames by 10000",
        zxGenchunks::creator,
        {array({"10000", "1-2000000000"})},
@@ -144,13 +149,23 @@ TEST(RangeCommands, ListsPastTheirBoundsFailNamingTheBound) {
        "{name 1999990001-2000000000}"},
       {"two billion frames by 1000", zxRangechunk::creator, {array({"1000", "1-2000000000"})}, chunks, 0, ""},
       {"a million frames by 1", zxGenchunks::creator, {array({"1", "1-1000000"})}, chunks, 0, ""},
-      {"every third frame excepted", zxRangechunk::creator, {array({"5", "1-2000000000X3"})}, "separate ranges", 0, ""},
+      {"every third frame excepted",
+       zxRangechunk::creator,
+       {array({"5", "1-2000000000X3"})},
+       "separate ranges",
+       0,
+       ""},
       {"a billion frames split", zxRangesplit::creator, {array({"1-1000000000"})}, frames, 0, ""},
       {"frames past the bound", zxGenframes::creator, {array({"1-300000", "1-200000"})}, frames, 0, ""},
       {"long names", zxGenframes::creator, {array({longName + ".[1-1000]"})}, "more than 32 MiB", 0, ""},
       {"many names", zxRangesplit::creator, {array({"a[1-300000],b[1-300000]"})}, "names", 0, ""},
       // Four billion frames walked for none taken used to hang here.
-      {"nothing to take", zxGenframes::creator, {array({"-2147483648-2147483647X1", "5"})}, "", 2, "{name 5}"},
+      {"nothing to take",
+       zxGenframes::creator,
+       {array({"-2147483648-2147483647X1", "5"})},
+       "",
+       2,
+       "{name 5}"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

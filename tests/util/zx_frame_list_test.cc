@@ -384,8 +384,12 @@ TEST(FrameList, ChunksFromRangesEqualChunksFromFrames) {
     seed = seed * 1103515245u + 12345u;
     return static_cast<int>((seed >> 16) % static_cast<unsigned int>(n));
   };
-  std::vector<std::string> texts = {"1-399000", "399000-1x3", "1-300000,5,100000-200000x7",
-                                    "-2147483648--2147088648", "1-300000X4", "2147483647,-2147483648,0"};
+  std::vector<std::string> texts = {"1-399000",
+                                    "399000-1x3",
+                                    "1-300000,5,100000-200000x7",
+                                    "-2147483648--2147088648",
+                                    "1-300000X4",
+                                    "2147483647,-2147483648,0"};
   for (int t = 0; t < 1500; ++t) {
     std::string text;
     int items = 1 + next(6);

@@ -219,7 +219,6 @@ bool Lexer::lexNumber(Token& t) {
   return true;
 }
 
-
 bool tokenize(const std::string& text, std::vector<Token>& out, SyntaxError& error) {
   Lexer lexer(text, error);
   for (;;) {
