@@ -3,7 +3,8 @@
 // Properties: the tree never nests past kMaxPackageDepth; writeCompact of
 // the tree reads back to the same tree and writes the same text again; after
 // one conversion to a package string and back, further conversions change
-// nothing.
+// nothing; compactToPackage() (through its flat tree) writes exactly what
+// treeToPackage() of the linked tree writes.
 #include "fuzz_support.h"
 #include "package_tree_support.h"
 #include "plugin/zx_package_tree.h"
@@ -29,6 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // package string has no other form for it), so the first conversion may
   // reshape the tree; from then on the package string must be a fixed point.
   ZxString first = treeToPackage(tree);
+  ZX_FUZZ_CHECK(zxfuzz::same(compactToPackage(input), first));
   ZX_FUZZ_CHECK(static_cast<long long>(first.length()) <= kPackageTextBase + kPackageTextPerByte * (2LL * static_cast<long long>(size) + 1));
   // As in the package tree target: strings of runaway size (a quote nested
   // deep) are bounded above but not read back through every level.

@@ -1,7 +1,8 @@
 // Fuzz target: the frame range reader (FrameList::parse) and chunking.
 // The first byte picks the chunk size (1 to 256); the rest is the range text.
 // Properties: the frame cap holds; every chunk holds at most `size` frames;
-// the chunks parsed back cover exactly the sorted unique frames, in order.
+// the chunks parsed back cover exactly the sorted unique frames, in order;
+// chunks worked out from the ranges (chunkRanges) are the same chunks.
 #include <algorithm>
 #include <vector>
 
@@ -13,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   int chunkSize = data[0] + 1;
   FrameList frames;
-  frames.parse(zxfuzz::text(data + 1, size - 1));
+  const ZxString text = zxfuzz::text(data + 1, size - 1);
+  const bool whole = frames.parse(text);
   ZX_FUZZ_CHECK(frames.count() <= FrameList::kMaxFrames);
 
   // The chunk check builds and parses one string per chunk; past this many
@@ -39,5 +41,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int i = 0; i < one.count(); ++i) covered.push_back(one.frameAt(i));
   }
   ZX_FUZZ_CHECK(covered == expected);
+
+  if (whole) {
+    ZxStringList fromRanges;
+    ZX_FUZZ_CHECK(FrameList::chunkRanges(text, chunkSize, fromRanges) == FrameList::Outcome::kComplete);
+    ZX_FUZZ_CHECK(fromRanges.count() == chunks.count());
+    for (int c = 0; c < chunks.count(); ++c) ZX_FUZZ_CHECK(*fromRanges.get(c) == *chunks.get(c));
+  }
   return 0;
 }

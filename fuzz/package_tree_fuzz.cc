@@ -4,7 +4,8 @@
 // the tree converts back to the same tree; the package string survives the
 // trip through the compact form (packageToCompact, compactToPackage) as the
 // same tree; packageLength() measures treeToPackage() exactly; the string
-// stays within the bound set by the bytes of the tree.
+// stays within the bound set by the bytes of the tree; the streaming
+// packageToCompact() writes exactly what writeCompact() of the tree writes.
 #include "fuzz_support.h"
 #include "package_tree_support.h"
 #include "plugin/zx_package_tree.h"
@@ -34,7 +35,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     PackageNode::release(again);
   }
 
-  ZxString viaCompact = compactToPackage(packageToCompact(input));
+  const ZxString compact = packageToCompact(input);
+  ZX_FUZZ_CHECK(zxfuzz::same(compact, writeCompact(tree)));
+  ZxString viaCompact = compactToPackage(compact);
   PackageNode* fromCompact = ordinary && !zxfuzz::hasKeylessHash(tree) ? PackageNode::create() : nullptr;
   if (fromCompact) {
     packageToTree(viaCompact, fromCompact);

@@ -11,4 +11,8 @@ cmake --build "$BUILD" -j "$(zx_jobs)" --target zx melhost >/dev/null
 cd "$ZX_ROOT"
 # The repository's own job types (the "maya" type brings the farm menu).
 export ZXPATH="${ZXPATH:-$ZX_ROOT/jobtypes}"
-exec "$BUILD/tools/melhost/melhost" -p "$BUILD/src/zx.so" "${1:-examples/demo.mel}"
+# A private folder (mode 0700) for the files the demo writes, removed at the end.
+ZXDEMO_DIR="$(mktemp -d)"
+export ZXDEMO_DIR
+trap 'rm -rf "$ZXDEMO_DIR"' EXIT
+"$BUILD/tools/melhost/melhost" -p "$BUILD/src/zx.so" "${1:-examples/demo.mel}"

@@ -7,6 +7,7 @@
 #include "config/zx_config_file.h"
 #include "config/zx_config_tree.h"
 #include "model/zx_string_list.h"
+#include "util/zx_out_of_memory.h"
 
 void loadCallbacks(const ZxString& file, ZxCallbackList& callbacks) {
   ZxConfigTree tree(file);
@@ -19,7 +20,7 @@ void loadCallbacks(const ZxString& file, ZxCallbackList& callbacks) {
     const ZxString& language = section->get("language");
     const ZxString& code = section->get("code");
     if (language.isEmpty() || code.isEmpty()) continue;
-    ZxCallback* callback = new (std::nothrow) ZxCallback;
+    ZxCallback* callback = zxNew<ZxCallback>();
     if (!callback) return;
     // A library section is named after the events it fires on, so its name
     // is the callback's trigger string.

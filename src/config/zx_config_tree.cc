@@ -9,6 +9,7 @@
 #include "os/zx_os_files.h"
 #include "util/zx_frame_list.h"
 #include "model/zx_string_list.h"
+#include "util/zx_out_of_memory.h"
 
 namespace {
 
@@ -651,13 +652,16 @@ void ZxConfigTree::sectionNamesInOrder(ZxStringList& out) const {
 ZxConfigFile* ZxConfigTree::obtain(const ZxString& name) {
   if (ZxConfigFile* found = sections_.find(name)) return found;
   if (sections_.count() >= kMaxSections) return nullptr;
-  ZxConfigFile* section = new (std::nothrow) ZxConfigFile;
-  ZxString* key = new (std::nothrow) ZxString(name);
+  ZxConfigFile* section = zxNew<ZxConfigFile>();
+  ZxString* key = zxNew<ZxString>(name);
   if (!section || !key || !sections_.insert(key, section)) {
     delete section;
     delete key;
     return nullptr;
   }
+  // The hash keeps the section's contents in an entry of its own.
+  section = sections_.find(name);
+  if (!section) return nullptr;
   section->setName(name);
   order_.add(name);
   return section;

@@ -25,19 +25,15 @@ ZxString joinPath(const ZxString& folder, const ZxString& entry) {
   return path;
 }
 
-// Calls f(folder) for every non-empty ";"-separated piece of `searchPath`,
-// in order, until f returns true.
+// Calls f(folder) for every folder of searchFolders(searchPath), in order,
+// until f returns true.
 template <class F>
 void forEachFolder(const ZxString& searchPath, F&& f) {
-  const char* s = searchPath.c_str();
-  int n = searchPath.length();
-  int start = 0;
-  while (start < n) {
-    int end = start;
-    while (end < n && s[end] != ';') ++end;
-    if (end > start && f(ZxString(s + start, end - start))) return;
-    start = end + 1;
-  }
+  ZxStringList folders;
+  searchFolders(searchPath, folders);
+  for (int i = 0; i < folders.count(); ++i)
+    if (const ZxString* folder = folders.get(i))
+      if (f(*folder)) return;
 }
 
 // The worker_template_path setting of a fresh configuration. Reading it also
@@ -46,6 +42,33 @@ void forEachFolder(const ZxString& searchPath, F&& f) {
 ZxString workerTemplatePath() { return ZxConfig().workerTemplatePath(); }
 
 }  // namespace
+
+void searchFolders(const ZxString& searchPath, ZxStringList& folders) {
+  ZxStringHash seenTexts, seenFolders;
+  const char* s = searchPath.c_str();
+  int n = searchPath.length();
+  int start = 0;
+  while (start < n) {
+    int end = start;
+    while (end < n && s[end] != ';') ++end;
+    if (end > start) {
+      ZxString folder(s + start, end - start);
+      if (!seenTexts.find(folder)) {
+        seenTexts.insert(folder, ZxString());
+        // A spelling too long to be listed is not resolved: another, shorter
+        // spelling of the same folder further on must still be searched.
+        ZxString resolved;
+        bool fresh = true;
+        if (folder.length() < zxos::kMaxPath && zxos::resolvedPath(folder, resolved)) {
+          fresh = !seenFolders.find(resolved);
+          if (fresh) seenFolders.insert(resolved, ZxString());
+        }
+        if (fresh) folders.add(folder);
+      }
+    }
+    start = end + 1;
+  }
+}
 
 ZxJobType::ZxJobType(const ZxString& name) : name_(name), searchPath_(defaultSearchPath()) { find(name); }
 

@@ -5,7 +5,9 @@
 // the flat "key = value" format. Types are looked up along a search path of
 // folders separated by ";": the ZXPATH variable, the worker_template_path
 // setting and the installation's job type folders. The first folder of the
-// path that holds a folder of the exact name wins.
+// path that holds a folder of the exact name wins. A folder named again
+// later in the path (by the same text, or by another that resolves to the
+// same folder) is searched only the first time.
 //
 // A type is valid when its job.conf was read and passed the version gates:
 // "minimum_zexa_version" must not be above this library's version and
@@ -138,6 +140,15 @@ class ZxJobType {
 // come in the iteration order of the string hash that gathers them, not
 // sorted.
 void listJobTypes(const ZxString& extraDir, ZxStringList& names);
+
+// Appends to `folders` the folders of the ";"-separated `searchPath` that a
+// search visits, in order: empty pieces are skipped, and so is a folder
+// named earlier in the path, by the same text or by another that resolves to
+// the same folder (links, "." and ".." followed; a folder that cannot be
+// resolved, or whose text is too long to be listed, is told apart by its
+// text alone). So a path that names one folder ten thousand times costs one
+// listing, and a lookup costs in proportion to the distinct folders.
+void searchFolders(const ZxString& searchPath, ZxStringList& folders);
 
 // ZxJobType(typeName).value(key, resolve).
 ZxString jobTypeValue(const ZxString& typeName, const ZxString& key, bool resolve);

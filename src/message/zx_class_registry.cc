@@ -19,6 +19,7 @@
 #include "model/zx_host_name.h"
 #include "model/zx_job_id.h"
 #include "model/zx_job_id_list.h"
+#include "model/zx_modify_command.h"
 #include "model/zx_query.h"
 #include "model/zx_result.h"
 #include "model/zx_server_records.h"
@@ -28,13 +29,14 @@
 #include "message/zx_class_registry_parts.h"
 #include "util/zx_log.h"
 #include "model/zx_string_list.h"
+#include "util/zx_out_of_memory.h"
 
 namespace {
 using Factory = ZxPack* (*)(int classNumber);
 
 template <class T>
 ZxPack* make(int) {
-  return new (std::nothrow) T();
+  return zxNew<T>();
 }
 ZxPack* makeServerRecord(int classNumber) { return ZxServerRecord::create(classNumber); }
 

@@ -11,18 +11,19 @@
 #include "model/zx_variable.h"
 #include "model/zx_work.h"
 #include "message/zx_class_registry_parts.h"
+#include "util/zx_out_of_memory.h"
 
 namespace zxregistry {
-ZxPack* makeJob(int) { return new (std::nothrow) ZxJob(); }
-ZxPack* makeSubjob(int) { return new (std::nothrow) ZxSubjob(); }
-ZxPack* makeJobList(int) { return new (std::nothrow) ZxJobList(); }
-ZxPack* makeResourceList(int) { return new (std::nothrow) ZxResourceList(); }
-ZxPack* makeWork(int) { return new (std::nothrow) ZxWork(); }
-ZxPack* makeWorkList(int) { return new (std::nothrow) ZxWorkList(); }
-ZxPack* makeReservationList(int) { return new (std::nothrow) ZxReservationList(); }
-ZxPack* makeStatusTally(int) { return new (std::nothrow) ZxStatusTally(); }
-ZxPack* makeResourceHash(int) { return new (std::nothrow) ZxResourceHash(); }
-ZxPack* makeVariable(int) { return new (std::nothrow) ZxVariable(); }
-ZxPack* makeVariableList(int) { return new (std::nothrow) ZxVariableList(); }
-ZxPack* makeMacAddress(int) { return new (std::nothrow) ZxMacAddress(); }
+ZxPack* makeJob(int) { return zxNew<ZxJob>(); }
+ZxPack* makeSubjob(int) { return zxNew<ZxSubjob>(); }
+ZxPack* makeJobList(int) { return zxNew<ZxJobList>(); }
+ZxPack* makeResourceList(int) { return zxNew<ZxResourceList>(); }
+ZxPack* makeWork(int) { return zxNew<ZxWork>(); }
+ZxPack* makeWorkList(int) { return zxNew<ZxWorkList>(); }
+ZxPack* makeReservationList(int) { return zxNew<ZxReservationList>(); }
+ZxPack* makeStatusTally(int) { return zxNew<ZxStatusTally>(); }
+ZxPack* makeResourceHash(int) { return zxNew<ZxResourceHash>(); }
+ZxPack* makeVariable(int) { return zxNew<ZxVariable>(); }
+ZxPack* makeVariableList(int) { return zxNew<ZxVariableList>(); }
+ZxPack* makeMacAddress(int) { return zxNew<ZxMacAddress>(); }
 }  // namespace zxregistry

@@ -6,6 +6,7 @@
 #include "model/zx_flags.h"
 #include "model/zx_string_hash.h"
 #include "model/zx_trigger.h"
+#include "util/zx_out_of_memory.h"
 
 // Duplicates are removed by keeping the trigger texts already seen as keys
 // of a string hash. The events follow the order in which each trigger text
@@ -20,7 +21,7 @@ void ZxCallback::events(ZxEventList& list) const {
   while (tokenizer.next(token)) {
     if (!isValidTrigger(token) || seen.find(token)) continue;
     if (!seen.insert(token, ZxString())) continue;  // out of memory
-    if (ZxEvent* event = new (std::nothrow) ZxEvent(token)) list.append(event);
+    if (ZxEvent* event = zxNew<ZxEvent>(token)) list.append(event);
   }
 }
 

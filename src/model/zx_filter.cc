@@ -1,19 +1,20 @@
 // ZxFilter: construction from value texts, makeFilter, encoded forms.
 #include "model/zx_filter.h"
+#include "util/zx_out_of_memory.h"
 
 #include <new>
 
 ZxFilter::ZxFilter(const ZxString& name, const ZxString& valueText) : name_(name) {
-  if (ZxField* field = new (std::nothrow) ZxField(valueText)) fields_.append(field);
+  if (ZxField* field = zxNew<ZxField>(valueText)) fields_.append(field);
 }
 
 ZxFilter::ZxFilter(const ZxString& name, char sign, const ZxString& valueText) : name_(name), sign_(sign) {
-  if (ZxField* field = new (std::nothrow) ZxField(valueText)) fields_.append(field);
+  if (ZxField* field = zxNew<ZxField>(valueText)) fields_.append(field);
 }
 
 ZxFilter* makeFilter(const ZxString& name, const ZxString& text) {
   if (text.isEmpty()) return nullptr;
-  ZxFilter* filter = new (std::nothrow) ZxFilter(name);
+  ZxFilter* filter = zxNew<ZxFilter>(name);
   if (!filter) return nullptr;
   const char* s = text.c_str();
   const int n = text.length();
@@ -21,7 +22,7 @@ ZxFilter* makeFilter(const ZxString& name, const ZxString& text) {
   for (int i = 0; i <= n; ++i) {
     if (i < n && s[i] != '\t' && s[i] != ',' && s[i] != '\n') continue;
     if (i > start) {
-      ZxField* field = new (std::nothrow) ZxField(ZxString(s + start, i - start));
+      ZxField* field = zxNew<ZxField>(ZxString(s + start, i - start));
       if (field) filter->fields().append(field);
     }
     start = i + 1;

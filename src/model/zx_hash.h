@@ -1,22 +1,35 @@
 // ZxHash<V>: packable map from ZxString keys to owned values, kept in an
 // open-addressing table.
 //
-// Ownership: the hash owns every key and value handed to insert(); find()
-// lends a value, take() hands it back to the caller. Copies are deep.
+// Ownership: the hash owns every entry. insert() takes the key and value the
+// caller made on the heap: on success their contents move into the hash's
+// own entry and the two objects are destroyed (the caller must not use
+// them again; find() gives the stored value); on failure they stay the
+// caller's. find() lends a value, take() hands it back to the caller as a
+// new object. A pointer from find() or keys() stays valid until its entry
+// is replaced, taken or cleared, or the hash destroyed: entries never move.
+// Copies are deep.
 //
 // Slots: a key with hash h is looked for at (h + d_i) mod size, with d_0 = 0
 // and d_i = 2 << (i mod 32), for i below size / 2. The offsets repeat after
 // i = 32, so at most 33 probes are ever made (the later ones would only
 // revisit the same slots). When the probes find no room the table grows to
 // rand() % 100 + 4 * size + 1 slots and every entry is placed again.
-// Each slot keeps its key's hash, so walks and growth compare and place
-// without touching the keys. Insertion looks along its whole walk (up to
-// the first empty slot) for an equal key before it reuses a removed-entry
-// slot, so a key is never stored twice.
+// Insertion looks along its whole walk (up to the first empty slot) for an
+// equal key before it reuses a removed-entry slot, so a key is never stored
+// twice.
+//
+// Memory: a slot is a 4-byte entry number, and the entries (key and value
+// held by value, and the key's hash) sit in blocks that double in size and
+// never move. Growth makes the slots several times as many as the entries,
+// so a slot must stay small: a table of a million short pairs costs a few
+// times less than slots holding two pointers and a hash, pointing at one
+// heap object per key and one per value, cost.
 //
 // Keys whose probe slots are all taken by keys of the same hash could never
 // be placed, however large the table: such keys go to an overflow list
-// instead of growing the table without end. Growth is only tried while the
+// instead of growing the table without end (found through chains of their
+// own, by another hash of the key's bytes). Growth is only tried while the
 // table is at least 1/8 full and the new size stays within kSlotsPerEntry
 // slots per entry, so memory stays proportional to the entries and every
 // insert ends. Overflow entries follow the table's slots in every walk
@@ -29,7 +42,7 @@
 //     const char* typeName() const override { return "string_hash"; }
 //   };
 // V is int, ZxString, or a packable record with default and copy
-// constructors.
+// constructors and assignment.
 //
 // Binary form: int field 1 holding the count, then per entry a string field
 // 10 (the key) and a field 30 (the value). Text form: per entry an element
@@ -40,11 +53,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <new>
-#include <string>
-#include <unordered_map>
-#include <vector>
+#include <utility>
 
 #include "serial/zx_pack.h"
+#include "util/zx_out_of_memory.h"
 #include "util/zx_string.h"
 #include "model/zx_string_list.h"
 
@@ -66,20 +78,16 @@ class ZxHash : public ZxPack {
   // value objects.
   static constexpr long long kEntryBytes = static_cast<long long>(sizeof(ZxString) + sizeof(V));
 
-  ZxHash() { allocate(kInitialSize); }
+  ZxHash() { allocateSlots(kInitialSize); }
   ZxHash(const ZxHash& other) : ZxPack() { copyFrom(other); }
   ZxHash& operator=(const ZxHash& other) {
     if (this != &other) {
-      clear();
-      freeArrays();
+      freeAll();
       copyFrom(other);
     }
     return *this;
   }
-  ~ZxHash() override {
-    clear();
-    freeArrays();
-  }
+  ~ZxHash() override { freeAll(); }
 
   int typeId() const override = 0;
   const char* typeName() const override = 0;
@@ -95,27 +103,32 @@ class ZxHash : public ZxPack {
     return h;
   }
 
-  // Takes ownership of key and value; replaces the value of an equal key.
-  // False (nothing taken) for a null key or a table that could not be
-  // allocated.
+  // Takes the contents of key and value (see the ownership note above);
+  // replaces the value of an equal key. A null value stores a key without
+  // a value. False (nothing taken) for a null key, a table that could not
+  // be allocated, or no memory for the entry.
   bool insert(ZxString* key, V* value) {
     if (!key || size_ == 0) return false;
-    if (!overflow_.empty()) {
-      auto it = overflowIndex_.find(indexKey(*key));
-      if (it != overflowIndex_.end()) {
-        Entry& e = overflow_[it->second];
-        delete e.key;
-        delete e.value;
-        e.key = key;
-        e.value = value;
+    if (overflowCount_ > 0) {
+      int e = findOverflow(*key);
+      if (e >= 0) {
+        replace(e, key, value);
         return true;
       }
     }
     uint32_t h = hashOf(*key);
-    if (place(key, value, h, true)) return true;
-    for (int g = 0; g < kMaxGrowthsPerInsert && mayGrow() && grow(); ++g)
-      if (place(key, value, h, true)) return true;
-    addOverflow(key, value);
+    int placed = place(key, value, h);
+    if (placed != kNoRoom) return placed == kPlaced;
+    for (int g = 0; g < kMaxGrowthsPerInsert && mayGrow() && grow(); ++g) {
+      placed = place(key, value, h);
+      if (placed != kNoRoom) return placed == kPlaced;
+    }
+    int e = newEntry(key, value, h);
+    if (e < 0) return false;
+    if (!addOverflow(e)) {
+      dropEntry(e);
+      return false;
+    }
     return true;
   }
 
@@ -123,57 +136,42 @@ class ZxHash : public ZxPack {
   V* find(const ZxString& key) const {
     if (count() == 0) return nullptr;
     int slot = slotOf(key);
-    if (slot >= 0) return slots_[slot].value;
-    if (overflow_.empty()) return nullptr;
-    auto it = overflowIndex_.find(indexKey(key));
-    return it == overflowIndex_.end() ? nullptr : overflow_[it->second].value;
+    int e = slot >= 0 ? slots_[slot] : (overflowCount_ > 0 ? findOverflow(key) : -1);
+    if (e < 0) return nullptr;
+    Entry& entry = entryAt(e);
+    return entry.hasValue ? &entry.value : nullptr;
   }
 
   // Removes the entry and hands its value to the caller; null when absent.
   V* take(const ZxString& key) {
     if (count() == 0) return nullptr;
     int slot = slotOf(key);
+    int e = -1;
     if (slot >= 0) {
-      V* value = slots_[slot].value;
-      delete slots_[slot].key;
-      slots_[slot].key = &removedMarker_;
-      slots_[slot].value = nullptr;
+      e = slots_[slot];
+      slots_[slot] = kRemoved;
       --tableCount_;
-      return value;
+    } else if (overflowCount_ > 0) {
+      e = findOverflow(key);
+      if (e < 0) return nullptr;
+      removeOverflow(e);
+    } else {
+      return nullptr;
     }
-    if (overflow_.empty()) return nullptr;
-    auto it = overflowIndex_.find(indexKey(key));
-    if (it == overflowIndex_.end()) return nullptr;
-    size_t at = it->second;
-    Entry e = overflow_[at];
-    overflowIndex_.erase(it);
-    if (at + 1 != overflow_.size()) {
-      overflow_[at] = overflow_.back();
-      overflowIndex_[indexKey(*overflow_[at].key)] = at;
-    }
-    overflow_.pop_back();
-    delete e.key;
-    return e.value;
+    Entry& entry = entryAt(e);
+    V* value = entry.hasValue ? zxNew<V>(std::move(entry.value)) : nullptr;
+    dropEntry(e);
+    return value;
   }
 
   // Destroys every key and value; the number of slots stays.
   void clear() {
-    for (int i = 0; i < size_; ++i) {
-      Slot& e = slots_[i];
-      if (e.key && e.key != &removedMarker_) delete e.key;
-      delete e.value;
-      e = Slot();
-    }
-    for (Entry& e : overflow_) {
-      delete e.key;
-      delete e.value;
-    }
-    overflow_.clear();
-    overflowIndex_.clear();
+    for (int i = 0; i < size_; ++i) slots_[i] = kEmpty;
+    destroyEntries();
     tableCount_ = 0;
   }
 
-  int count() const { return tableCount_ + static_cast<int>(overflow_.size()); }
+  int count() const { return tableCount_ + overflowCount_; }
   int size() const { return size_; }
 
   // Slot of probe i for hash h in a table of `size` slots.
@@ -186,12 +184,14 @@ class ZxHash : public ZxPack {
   int slotOf(const ZxString& key) const {
     if (size_ == 0) return -1;
     uint32_t h = hashOf(key);
-    int probes = probeCount();
+    int probes = probeCount(size_);
     for (int i = 0; i < probes; ++i) {
       int slot = slotFor(h, i, size_);
-      const Slot& e = slots_[slot];
-      if (!e.key) return -1;
-      if (e.hash == h && e.key != &removedMarker_ && *e.key == key) return slot;
+      int e = slots_[slot];
+      if (e == kEmpty) return -1;
+      if (e == kRemoved) continue;
+      const Entry& entry = entryAt(e);
+      if (entry.hash == h && entry.key == key) return slot;
     }
     return -1;
   }
@@ -207,12 +207,19 @@ class ZxHash : public ZxPack {
     forEach([&list](const ZxString& key, const V*) { list.add(key); });
   }
 
-  // Calls f(const ZxString& key, V* value) for every entry in slot order.
+  // Calls f(const ZxString& key, V* value) for every entry in slot order,
+  // then the overflow entries in the order they came.
   template <class F>
   void forEach(F&& f) const {
-    for (int i = 0; i < size_; ++i)
-      if (slots_[i].key && slots_[i].key != &removedMarker_) f(*slots_[i].key, slots_[i].value);
-    for (const Entry& e : overflow_) f(*e.key, e.value);
+    for (int i = 0; i < size_; ++i) {
+      if (slots_[i] < 0) continue;
+      Entry& e = entryAt(slots_[i]);
+      f(static_cast<const ZxString&>(e.key), e.hasValue ? &e.value : static_cast<V*>(nullptr));
+    }
+    for (int i = 0; i < overflowCount_; ++i) {
+      Entry& e = entryAt(overflow_[i]);
+      f(static_cast<const ZxString&>(e.key), e.hasValue ? &e.value : static_cast<V*>(nullptr));
+    }
   }
 
   void encodeFields() override {
@@ -239,7 +246,7 @@ class ZxHash : public ZxPack {
         discardRest();
         break;
       }
-      ZxString* key = new (std::nothrow) ZxString;
+      ZxString* key = zxNew<ZxString>();
       if (!key) break;
       getString(10, *key);
       if (!fieldTaken()) skipField();
@@ -282,7 +289,7 @@ class ZxHash : public ZxPack {
       }
       if (!hasTextName(keyName)) return;
       if (!chargeDecode(kEntryBytes)) return;
-      ZxString* key = new (std::nothrow) ZxString;
+      ZxString* key = zxNew<ZxString>();
       V* value = newValue();
       if (!key || !value) {
         delete key;
@@ -299,68 +306,194 @@ class ZxHash : public ZxPack {
   }
 
  protected:
-  virtual V* newValue() const { return new (std::nothrow) V(); }
+  virtual V* newValue() const { return zxNew<V>(); }
 
  private:
+  // Slot contents besides entry numbers.
+  static constexpr int32_t kEmpty = -1;
+  static constexpr int32_t kRemoved = -2;
+  // place() results.
+  static constexpr int kPlaced = 0, kNoRoom = 1, kFailed = 2;
+
+  // One entry: the key and value themselves, and the key's hash, so that
+  // walks and growth compare and place without hashing the key again.
   struct Entry {
-    ZxString* key;
-    V* value;
+    ZxString key;
+    V value;
+    uint32_t hash;
+    int32_t next;  // the next entry of its overflow chain, or of the free list
+    bool hasValue;
   };
 
-  int probeCount() const { return size_ / 2 < kMaxProbes ? size_ / 2 : kMaxProbes; }
+  static int probeCount(int size) { return size / 2 < kMaxProbes ? size / 2 : kMaxProbes; }
 
-  // Index of the overflow list: equal keys under ZxString's == (same length,
-  // same bytes up to the first NUL) give equal index keys.
-  static std::string indexKey(const ZxString& key) {
-    std::string k(key.c_str());
-    k.push_back('\0');
-    k += std::to_string(key.length());
-    return k;
+  // ---- entry blocks. The first kGeometricBlocks blocks double in size
+  // (block b holds kFirstBlock << b entries), so a small hash stays small;
+  // from there on every block holds kBigBlock entries, so the blocks never
+  // hold much more than the entries made.
+  static constexpr int kFirstBlock = 4;
+  static constexpr int kGeometricBlocks = 11;
+  static constexpr int kBigBlock = kFirstBlock << (kGeometricBlocks - 1);
+  static constexpr int kGeometricEntries = kFirstBlock * ((1 << kGeometricBlocks) - 1);
+
+  // The block holding entry e, and e's place in it.
+  static void locate(int e, int& block, int& offset) {
+    if (e >= kGeometricEntries) {
+      block = kGeometricBlocks + (e - kGeometricEntries) / kBigBlock;
+      offset = (e - kGeometricEntries) % kBigBlock;
+      return;
+    }
+    unsigned int q = static_cast<unsigned int>(e) / kFirstBlock + 1;
+    int b = 0;
+    while (q >>= 1) ++b;
+    block = b;
+    offset = e - kFirstBlock * ((1 << b) - 1);
+  }
+  static size_t blockEntries(int block) {
+    return block < kGeometricBlocks ? static_cast<size_t>(kFirstBlock) << block
+                                    : static_cast<size_t>(kBigBlock);
+  }
+  Entry& entryAt(int e) const {
+    int b = 0, offset = 0;
+    locate(e, b, offset);
+    return blocks_[b][offset];
+  }
+  // Makes sure block b exists; false when memory ran out.
+  bool haveBlock(int b) {
+    if (b >= blockCapacity_) {
+      int wanted = blockCapacity_ < 16 ? 16 : 2 * blockCapacity_;
+      if (wanted <= b) wanted = b + 1;
+      Entry** fresh = zxNewArray<Entry*>(static_cast<size_t>(wanted));
+      if (!fresh) return false;
+      for (int i = 0; i < wanted; ++i) fresh[i] = i < blockCapacity_ ? blocks_[i] : nullptr;
+      delete[] blocks_;
+      blocks_ = fresh;
+      blockCapacity_ = wanted;
+    }
+    if (!blocks_[b]) {
+      blocks_[b] = static_cast<Entry*>(::operator new(sizeof(Entry) * blockEntries(b), std::nothrow));
+      if (!blocks_[b]) {
+        ZxOutOfMemory::note();
+        return false;
+      }
+    }
+    return true;
   }
 
-  // One table slot; the key's hash is kept so that walks and growth
-  // compare and place without touching the key itself.
-  struct Slot {
-    ZxString* key = nullptr;
-    V* value = nullptr;
-    uint32_t hash = 0;
-  };
+  // A new entry holding the contents of key and value; its number, or -1
+  // when no memory is left (key and value then stay as they were).
+  int newEntry(ZxString* key, V* value, uint32_t h) {
+    int e = freeHead_;
+    if (e >= 0) {
+      Entry& entry = entryAt(e);
+      freeHead_ = entry.next;
+      entry.key = std::move(*key);
+      if (value) entry.value = std::move(*value);
+      entry.hash = h;
+      entry.next = -1;
+      entry.hasValue = value != nullptr;
+    } else {
+      if (made_ == 0x7FFFFFFF) return -1;
+      e = made_;
+      int b = 0, offset = 0;
+      locate(e, b, offset);
+      if (!haveBlock(b)) return -1;
+      Entry* slot = &blocks_[b][offset];
+      if (value)
+        new (slot) Entry{std::move(*key), V(std::move(*value)), h, -1, true};
+      else
+        new (slot) Entry{std::move(*key), V(), h, -1, false};
+      ++made_;
+    }
+    delete key;
+    delete value;
+    return e;
+  }
 
-  // Places the entry in the given slots (replacing an equal key when
-  // `replace`). An empty slot ends the walk; the first removed-entry slot
-  // seen is reused when no equal key turns up before the walk ends.
-  bool placeIn(Slot* slots, int size, int& used, ZxString* key, V* value, uint32_t h, bool replace) {
-    int probes = size / 2 < kMaxProbes ? size / 2 : kMaxProbes;
+  // Replaces key and value of entry e by the contents of key and value.
+  void replace(int e, ZxString* key, V* value) {
+    Entry& entry = entryAt(e);
+    entry.key = std::move(*key);
+    if (value) {
+      entry.value = std::move(*value);
+      entry.hasValue = true;
+    } else {
+      entry.value = V();
+      entry.hasValue = false;
+    }
+    delete key;
+    delete value;
+  }
+
+  // Empties entry e and puts it on the free list.
+  void dropEntry(int e) {
+    Entry& entry = entryAt(e);
+    entry.key = ZxString();
+    entry.value = V();
+    entry.hasValue = false;
+    entry.next = freeHead_;
+    freeHead_ = e;
+  }
+
+  // Destroys every entry and frees the blocks and the overflow list.
+  void destroyEntries() {
+    for (int e = 0; e < made_; ++e) entryAt(e).~Entry();
+    for (int b = 0; b < blockCapacity_; ++b) ::operator delete(blocks_[b]);
+    delete[] blocks_;
+    blocks_ = nullptr;
+    blockCapacity_ = 0;
+    made_ = 0;
+    freeHead_ = -1;
+    delete[] overflow_;
+    overflow_ = nullptr;
+    overflowCount_ = overflowCapacity_ = 0;
+    delete[] buckets_;
+    buckets_ = nullptr;
+    bucketCount_ = 0;
+  }
+
+  // Places a new key in the given slots, or replaces the value of an equal
+  // key. An empty slot ends the walk; the first removed-entry slot seen is
+  // reused when no equal key turns up before the walk ends.
+  int place(ZxString* key, V* value, uint32_t h) {
+    int probes = probeCount(size_);
     int freeSlot = -1;
     for (int i = 0; i < probes; ++i) {
-      int slot = slotFor(h, i, size);
-      Slot& e = slots[slot];
-      if (!e.key) {
+      int slot = slotFor(h, i, size_);
+      int e = slots_[slot];
+      if (e == kEmpty) {
         if (freeSlot < 0) freeSlot = slot;
         break;
       }
-      if (e.key == &removedMarker_) {
+      if (e == kRemoved) {
         if (freeSlot < 0) freeSlot = slot;
-        if (!replace) break;
         continue;
       }
-      if (replace && e.hash == h && *e.key == *key) {
-        delete e.value;
-        delete e.key;
-        e.key = key;
-        e.value = value;
+      const Entry& entry = entryAt(e);
+      if (entry.hash == h && entry.key == *key) {
+        replace(e, key, value);
+        return kPlaced;
+      }
+    }
+    if (freeSlot < 0) return kNoRoom;
+    int e = newEntry(key, value, h);
+    if (e < 0) return kFailed;
+    slots_[freeSlot] = e;
+    ++tableCount_;
+    return kPlaced;
+  }
+
+  // Places entry e in a fresh table (no removed slots, no equal keys).
+  static bool placeIndex(int32_t* slots, int size, int e, uint32_t h) {
+    int probes = probeCount(size);
+    for (int i = 0; i < probes; ++i) {
+      int slot = slotFor(h, i, size);
+      if (slots[slot] == kEmpty) {
+        slots[slot] = e;
         return true;
       }
     }
-    if (freeSlot < 0) return false;
-    slots[freeSlot].key = key;
-    slots[freeSlot].value = value;
-    slots[freeSlot].hash = h;
-    ++used;
-    return true;
-  }
-  bool place(ZxString* key, V* value, uint32_t h, bool replace) {
-    return placeIn(slots_, size_, tableCount_, key, value, h, replace);
+    return false;
   }
 
   bool mayGrow() const { return tableCount_ >= size_ / 8; }
@@ -369,90 +502,201 @@ class ZxHash : public ZxPack {
   // Largest table ever allocated (slots).
   static constexpr long long kMaxSlots = 0x7FFFFFF;
 
-  // Grows the table and places every entry again. When some entries find
-  // no room, a still larger size is drawn from the one just tried, up to
-  // kMaxRedraws times and within the slot budget; entries that still find
-  // no room go to the overflow list. False when no larger table could be
-  // had (the table then stays as it was).
+  static int32_t* newSlots(long long n) {
+    int32_t* slots = zxNewArray<int32_t>(static_cast<size_t>(n));
+    if (slots)
+      for (long long i = 0; i < n; ++i) slots[i] = kEmpty;
+    return slots;
+  }
+
+  // Grows the table and places every entry again, in the order of the old
+  // slots. When some entries find no room, a still larger size is drawn
+  // from the one just tried, up to kMaxRedraws times and within the slot
+  // budget; entries that still find no room go to the overflow list. False
+  // when no larger table could be had (the table then stays as it was).
   bool grow() {
-    Slot* best = nullptr;
+    int32_t* best = nullptr;
     int bestSize = 0, bestUsed = 0;
-    std::vector<Entry> homeless;
     long long from = size_;
     for (int draw = 0; draw <= kMaxRedraws; ++draw) {
       long long newSize = std::rand() % 100 + 4 * from + 1;
       if (newSize > kMaxSlots || (draw > 0 && newSize > slotBudget())) break;
-      Slot* slots = new (std::nothrow) Slot[static_cast<size_t>(newSize)];
+      int32_t* slots = newSlots(newSize);
       if (!slots) break;
       int used = 0;
-      std::vector<Entry> left;
+      bool all = true;
       for (int i = 0; i < size_; ++i) {
-        const Slot& e = slots_[i];
-        if (!e.key || e.key == &removedMarker_) continue;
-        if (!placeIn(slots, static_cast<int>(newSize), used, e.key, e.value, e.hash, false))
-          left.push_back(Entry{e.key, e.value});
+        int e = slots_[i];
+        if (e < 0) continue;
+        if (placeIndex(slots, static_cast<int>(newSize), e, entryAt(e).hash))
+          ++used;
+        else
+          all = false;
       }
       delete[] best;
       best = slots;
       bestSize = static_cast<int>(newSize);
       bestUsed = used;
-      homeless.swap(left);
-      if (homeless.empty()) break;
+      if (all) break;
       from = newSize;
     }
     if (!best) return false;
-    // The entries now belong to the new slots (or to the overflow list).
-    freeArrays();
+    // Entries that found no room in the table chosen go to the overflow list.
+    for (int i = 0; i < size_; ++i) {
+      int e = slots_[i];
+      if (e < 0) continue;
+      bool inBest = false;
+      uint32_t h = entryAt(e).hash;
+      int probes = probeCount(bestSize);
+      for (int k = 0; k < probes && !inBest; ++k) inBest = best[slotFor(h, k, bestSize)] == e;
+      if (!inBest && !addOverflow(e)) {
+        delete[] best;  // the entry would be lost: keep the old table
+        return false;
+      }
+    }
+    delete[] slots_;
     slots_ = best;
     size_ = bestSize;
     tableCount_ = bestUsed;
-    for (const Entry& e : homeless) addOverflow(e.key, e.value);
     return true;
   }
 
-  void addOverflow(ZxString* key, V* value) {
-    overflowIndex_[indexKey(*key)] = overflow_.size();
-    overflow_.push_back(Entry{key, value});
+  // ---- the overflow list and its chains (by an FNV-1a hash of the key's
+  // bytes up to its first NUL, and its length, as ZxString's == compares).
+  static uint32_t chainHash(const ZxString& key) {
+    uint32_t h = 2166136261u;
+    for (const char* p = key.c_str(); *p; ++p) h = (h ^ static_cast<unsigned char>(*p)) * 16777619u;
+    return (h ^ static_cast<uint32_t>(key.length())) * 16777619u;
   }
 
-  void allocate(int n) {
-    slots_ = new (std::nothrow) Slot[static_cast<size_t>(n)];
+  int findOverflow(const ZxString& key) const {
+    if (bucketCount_ == 0) return -1;
+    for (int e = buckets_[chainHash(key) & static_cast<uint32_t>(bucketCount_ - 1)]; e >= 0;
+         e = entryAt(e).next)
+      if (entryAt(e).key == key) return e;
+    return -1;
+  }
+
+  // Rebuilds the chains over `n` buckets (a power of two).
+  bool rechain(int n) {
+    int32_t* buckets = zxNewArray<int32_t>(static_cast<size_t>(n));
+    if (!buckets) return false;
+    for (int i = 0; i < n; ++i) buckets[i] = -1;
+    for (int i = 0; i < overflowCount_; ++i) {
+      Entry& entry = entryAt(overflow_[i]);
+      int32_t& head = buckets[chainHash(entry.key) & static_cast<uint32_t>(n - 1)];
+      entry.next = head;
+      head = overflow_[i];
+    }
+    delete[] buckets_;
+    buckets_ = buckets;
+    bucketCount_ = n;
+    return true;
+  }
+
+  bool addOverflow(int e) {
+    if (overflowCount_ == overflowCapacity_) {
+      if (overflowCapacity_ > 0x3FFFFFFF) return false;
+      int wanted = overflowCapacity_ < 8 ? 8 : 2 * overflowCapacity_;
+      int32_t* fresh = zxNewArray<int32_t>(static_cast<size_t>(wanted));
+      if (!fresh) return false;
+      for (int i = 0; i < overflowCount_; ++i) fresh[i] = overflow_[i];
+      delete[] overflow_;
+      overflow_ = fresh;
+      overflowCapacity_ = wanted;
+    }
+    overflow_[overflowCount_++] = e;
+    if (overflowCount_ * 2 > bucketCount_) {
+      if (!rechain(bucketCount_ == 0 ? 16 : 2 * bucketCount_)) {
+        --overflowCount_;
+        return false;
+      }
+    } else {
+      Entry& entry = entryAt(e);
+      int32_t& head = buckets_[chainHash(entry.key) & static_cast<uint32_t>(bucketCount_ - 1)];
+      entry.next = head;
+      head = e;
+    }
+    return true;
+  }
+
+  // Takes entry e off the overflow list (the last one takes its place).
+  void removeOverflow(int e) {
+    int32_t* link = &buckets_[chainHash(entryAt(e).key) & static_cast<uint32_t>(bucketCount_ - 1)];
+    while (*link != e) link = &entryAt(*link).next;
+    *link = entryAt(e).next;
+    for (int i = 0; i < overflowCount_; ++i) {
+      if (overflow_[i] != e) continue;
+      overflow_[i] = overflow_[overflowCount_ - 1];
+      --overflowCount_;
+      break;
+    }
+  }
+
+  void allocateSlots(int n) {
+    slots_ = newSlots(n);
     size_ = slots_ ? n : 0;
   }
-  void freeArrays() {
+  void freeAll() {
+    destroyEntries();
     delete[] slots_;
     slots_ = nullptr;
     size_ = 0;
+    tableCount_ = 0;
   }
 
+  // A copy with the source's slots: every entry at the same place, removed
+  // slots included, so that every key found in the source is found in the
+  // copy and walks visit them in the same order.
   void copyFrom(const ZxHash& other) {
-    allocate(other.size_ > 0 ? other.size_ : kInitialSize);
+    allocateSlots(other.size_ > 0 ? other.size_ : kInitialSize);
     if (size_ != other.size_) {
       // Could not get the source's size: place the entries one by one.
       other.forEach(
-          [this](const ZxString& k, const V* v) { insert(new ZxString(k), v ? new V(*v) : nullptr); });
+          [this](const ZxString& k, const V* v) { insert(zxNew<ZxString>(k), v ? zxNew<V>(*v) : nullptr); });
       return;
     }
     for (int i = 0; i < size_; ++i) {
-      const Slot& e = other.slots_[i];
-      if (!e.key) continue;
-      slots_[i].hash = e.hash;
-      if (e.key == &other.removedMarker_) {
-        slots_[i].key = &removedMarker_;
-        continue;
-      }
-      slots_[i].key = new ZxString(*e.key);
-      slots_[i].value = e.value ? new V(*e.value) : nullptr;
+      int e = other.slots_[i];
+      if (e == kRemoved) slots_[i] = kRemoved;
+      if (e < 0) continue;
+      const Entry& source = other.entryAt(e);
+      int copy = copyEntry(source);
+      if (copy < 0) continue;
+      slots_[i] = copy;
+      ++tableCount_;
     }
-    tableCount_ = other.tableCount_;
-    for (const Entry& e : other.overflow_)
-      addOverflow(new ZxString(*e.key), e.value ? new V(*e.value) : nullptr);
+    for (int i = 0; i < other.overflowCount_; ++i) {
+      int copy = copyEntry(other.entryAt(other.overflow_[i]));
+      if (copy >= 0 && !addOverflow(copy)) dropEntry(copy);
+    }
+  }
+  int copyEntry(const Entry& source) {
+    ZxString* k = zxNew<ZxString>(source.key);
+    V* v = source.hasValue ? zxNew<V>(source.value) : nullptr;
+    if (!k || (source.hasValue && !v)) {
+      delete k;
+      delete v;
+      return -1;
+    }
+    int e = newEntry(k, v, source.hash);
+    if (e < 0) {
+      delete k;
+      delete v;
+    }
+    return e;
   }
 
-  Slot* slots_ = nullptr;
-  ZxString removedMarker_;
+  int32_t* slots_ = nullptr;
   int size_ = 0;
   int tableCount_ = 0;  // entries in the table's slots (not the overflow list)
-  std::vector<Entry> overflow_;
-  std::unordered_map<std::string, size_t> overflowIndex_;
+  Entry** blocks_ = nullptr;  // kept entries' blocks; null for one not made yet
+  int blockCapacity_ = 0;
+  int made_ = 0;                 // entries constructed in the blocks
+  int freeHead_ = -1;            // the first entry of the free list
+  int32_t* overflow_ = nullptr;  // overflow entries, in the order they came
+  int overflowCount_ = 0;
+  int overflowCapacity_ = 0;
+  int32_t* buckets_ = nullptr;  // chain heads of the overflow entries
+  int bucketCount_ = 0;
 };

@@ -7,7 +7,7 @@ namespace {
 // Installed as the packable base's reader for text job files: a job list
 // with at least one job gives its first job, anything else is read as a
 // job directly.
-int readJobText(ZxPack& target, const char* path) {
+int readJobText(ZxPack& target, const ZxString& path) {
   ZxJob* job = dynamic_cast<ZxJob*>(&target);
   if (job) {
     ZxJobList list;
@@ -24,7 +24,7 @@ const bool kJobTextReaderInstalled = (ZxPack::setJobTextReader(readJobText), tru
 
 }  // namespace
 
-int ZxJob::readJobFile(const char* path) {
+int ZxJob::readJobFile(const ZxString& path) {
   (void)kJobTextReaderInstalled;
   return readFile(path, kFormJob);
 }

@@ -233,7 +233,7 @@ class ZxJob : public ZxRecord<ZxJob> {
   // Reads a job file in any of its forms: the binary file first; failing
   // that the text file, as a job list whose first job is taken, or else as
   // a single job. Returns the bytes read, 0 on failure.
-  int readJobFile(const char* path);
+  int readJobFile(const ZxString& path);
 
  private:
   friend class ZxRecord<ZxJob>;

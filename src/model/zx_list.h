@@ -24,6 +24,7 @@
 
 #include "serial/zx_pack.h"
 #include "util/zx_base_list.h"
+#include "util/zx_out_of_memory.h"
 
 template <class T>
 class ZxList : public ZxBaseList<T>, public ZxPack {
@@ -156,14 +157,14 @@ class ZxList : public ZxBaseList<T>, public ZxPack {
   // A fresh item for decoding; instances may override it.
   // Default-initialised: records initialise their own members, and this
   // skips zero-filling the whole object first.
-  virtual T* newItem() const { return new (std::nothrow) T; }
+  virtual T* newItem() const { return zxNew<T>(); }
 
  private:
   // Grows the slot array to hold `n` more items; nothing on failure.
   void reserveItems(int n) {
     long long wanted = static_cast<long long>(this->last_) + 1 + n;
     if (wanted <= ZxBaseList<T>::capacity_ || wanted > 0x7FFFFFFF) return;
-    T** fresh = new (std::nothrow) T*[static_cast<size_t>(wanted)];
+    T** fresh = zxNewArray<T*>(static_cast<size_t>(wanted));
     if (!fresh) return;
     for (int i = 0; i < ZxBaseList<T>::capacity_; ++i) fresh[i] = this->items_[i];
     for (long long i = ZxBaseList<T>::capacity_; i < wanted; ++i) fresh[i] = nullptr;
@@ -195,7 +196,7 @@ class ZxList : public ZxBaseList<T>, public ZxPack {
       }
       const long long left = n - i;
       T* copy = this->newBlockItem(left, left * static_cast<long long>(sizeof(T)), item);
-      this->append(copy ? copy : new (std::nothrow) T(*item));
+      this->append(copy ? copy : zxNew<T>(*item));
     }
   }
 };

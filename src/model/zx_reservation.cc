@@ -7,6 +7,7 @@
 
 #include "model/zx_flag_table.h"
 #include "model/zx_string_list.h"
+#include "util/zx_out_of_memory.h"
 
 namespace {
 
@@ -130,7 +131,7 @@ void ZxReservationList::fromReservationText(const ZxString& text) {
   clear();
   ZxStringList items = splitList(text);
   for (int i = 0; i < items.count(); ++i) {
-    ZxReservation* r = new (std::nothrow) ZxReservation(*items.get(i));
+    ZxReservation* r = zxNew<ZxReservation>(*items.get(i));
     if (r) append(r);
   }
 }
@@ -148,8 +149,8 @@ void ZxReservationHash::fromReservationText(const ZxString& text) {
   clear();
   ZxStringList items = splitList(text);
   for (int i = 0; i < items.count(); ++i) {
-    ZxReservation* r = new (std::nothrow) ZxReservation(*items.get(i));
-    ZxString* k = r ? new (std::nothrow) ZxString(r->key()) : nullptr;
+    ZxReservation* r = zxNew<ZxReservation>(*items.get(i));
+    ZxString* k = r ? zxNew<ZxString>(r->key()) : nullptr;
     if (!k || !insert(k, r)) {
       delete k;
       delete r;

@@ -1,6 +1,7 @@
 // ZxServerRecord: the class table of the supervisor's and workers' records,
 // and the keeping of their fields.
 #include "model/zx_server_records.h"
+#include "util/zx_out_of_memory.h"
 
 #include <new>
 #include <utility>
@@ -82,7 +83,7 @@ bool ZxServerRecord::isServerRecord(int classNumber) { return findClass(classNum
 
 ZxServerRecord* ZxServerRecord::create(int classNumber) {
   const ServerClass* c = findClass(classNumber);
-  return c ? new (std::nothrow) ZxServerRecord(c->number, c->name) : nullptr;
+  return c ? zxNew<ZxServerRecord>(c->number, c->name) : nullptr;
 }
 
 const char* ZxServerRecord::nameOf(int classNumber) {
@@ -101,7 +102,7 @@ void ZxServerRecord::copyFields(const ZxServerRecord& other) {
     copy.number = f.number;
     copy.text = f.text;
     if (f.object) {
-      copy.object.reset(new (std::nothrow) ZxServerRecord(*f.object));
+      copy.object.reset(zxNew<ZxServerRecord>(*f.object));
       if (!copy.object) continue;
     }
     fields_.push_back(std::move(copy));
@@ -167,8 +168,7 @@ void ZxServerRecord::decodeField() {
       // Any class is kept: the nested record takes the class number it came with.
       int32_t classNumber = 0, n = 0;
       if (!takeRawInt(classNumber) || !takeRawInt(n)) return;
-      std::unique_ptr<ZxServerRecord> child(new (std::nothrow)
-                                                ZxServerRecord(classNumber, nameOf(classNumber)));
+      std::unique_ptr<ZxServerRecord> child(zxNew<ZxServerRecord>(classNumber, nameOf(classNumber)));
       if (!child) return discardRest();
       if (!decodeNested(*child, n)) return;
       f.object = std::move(child);

@@ -5,6 +5,15 @@
 #include <new>
 
 #include "model/zx_hash.h"
+#include "util/zx_out_of_memory.h"
+
+// Makes `to` (when not null) a copy of `from` in a buffer that fits it,
+// secure flag included.
+inline void copyFitted(const ZxString& from, ZxString* to) {
+  if (!to) return;
+  to->setSecure(from.isSecure());
+  to->assignFitted(from.c_str(), from.length());
+}
 
 class ZxStringHash : public ZxHash<ZxString> {
  public:
@@ -12,10 +21,19 @@ class ZxStringHash : public ZxHash<ZxString> {
   const char* typeName() const override { return "string_hash"; }
 
   using ZxHash<ZxString>::insert;
-  // Stores copies of key and value.
+  // Stores copies of key and value, each in a buffer that fits it (a short
+  // text in the string itself): a table of many short pairs then costs its
+  // entries and slots, and no heap block per text.
   bool insert(const ZxString& key, const ZxString& value) {
-    ZxString* k = new (std::nothrow) ZxString(key);
-    ZxString* v = new (std::nothrow) ZxString(value);
+    ZxString* k = zxNew<ZxString>();
+    ZxString* v = zxNew<ZxString>();
+    copyFitted(key, k);
+    copyFitted(value, v);
+    if (k && v && (k->length() != key.length() || v->length() != value.length())) {
+      delete k;  // a copy could not be made
+      delete v;
+      return false;
+    }
     if (k && v && insert(k, v)) return true;
     delete k;
     delete v;
@@ -31,8 +49,9 @@ class ZxIntHash : public ZxHash<int> {
   using ZxHash<int>::insert;
   // Stores a copy of the key and the number.
   bool insert(const ZxString& key, int value) {
-    ZxString* k = new (std::nothrow) ZxString(key);
-    int* v = new (std::nothrow) int(value);
+    ZxString* k = zxNew<ZxString>();
+    copyFitted(key, k);
+    int* v = zxNew<int>(value);
     if (k && v && insert(k, v)) return true;
     delete k;
     delete v;

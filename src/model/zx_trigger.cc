@@ -5,6 +5,7 @@
 
 #include "model/zx_flags.h"
 #include "model/zx_string_list.h"
+#include "util/zx_out_of_memory.h"
 
 ZxString ZxTriggerReader::next() {
   if (done_) return ZxString();
@@ -83,5 +84,5 @@ void splitTriggerString(const ZxString& text, ZxStringList& tokens) {
   ZxTriggerTokenizer tokenizer(text);
   ZxString token;
   while (tokenizer.next(token))
-    if (ZxString* copy = new (std::nothrow) ZxString(token)) tokens.append(copy);
+    if (ZxString* copy = zxNew<ZxString>(token)) tokens.append(copy);
 }

@@ -27,7 +27,7 @@ void setUpMenu() {
   MGlobal::sourceFile(MString(path.c_str(), path.length()));
 }
 
-void removeMenu() {
-  if (menuScriptPath().isEmpty()) return;
-  MGlobal::executeCommand(MString("zx_remove_menu"), false, false);
-}
+// The menu script's path is never empty (see menuScriptPath), so the
+// removal runs whatever the configuration says: looking the job type up
+// again would only read zx.conf and job.conf once more at every unload.
+void removeMenu() { MGlobal::executeCommand(MString("zx_remove_menu"), false, false); }

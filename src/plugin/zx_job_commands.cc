@@ -22,8 +22,11 @@ MStatus zxSubmit::doIt(const MArgList&) { return notAvailableYet("zxsubmit"); }
 void* zxArchivejob::creator() { return new (std::nothrow) zxArchivejob; }
 
 // zxarchivejob file jobhash: builds the job from the hash, writes it to the
-// file (created or truncated) and answers the job hash of what was written.
-// A file that cannot be written gives success with an empty result.
+// file and answers the job hash of what was written. The file is replaced
+// atomically and only ever as a regular file (zxos::writeFile): a path that
+// names a folder, a named pipe or a device, that holds a NUL byte, or whose
+// folder cannot be written "cannot be written", which gives success with an
+// empty result and leaves whatever was there untouched.
 MStatus zxArchivejob::doIt(const MArgList& args) {
   if (args.length() == 0) {
     displayError("You must specify both a filename and a job hash.");
@@ -36,7 +39,9 @@ MStatus zxArchivejob::doIt(const MArgList& args) {
 
   std::unique_ptr<ZxJob> job(hashToJob(ZxString(hash.asChar(), static_cast<int>(hash.length()))));
   if (!job) return MStatus::kFailure;  // out of memory
-  if (job->writeFile(path.asChar(), ZxPack::kFormBinary) != 0) {
+  // The whole MEL text, so that a NUL inside refuses the path rather than
+  // cutting it short.
+  if (job->writeFile(ZxString(path.asChar(), static_cast<int>(path.length())), ZxPack::kFormBinary) != 0) {
     ZxString written;
     if (jobToHash(job.get(), written)) appendToResult(MString(written.c_str(), written.length()));
   }

@@ -14,6 +14,7 @@
 #include "plugin/zx_package_string.h"
 #include "plugin/zx_package_tree.h"
 #include "model/zx_string_list.h"
+#include "util/zx_out_of_memory.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ struct Value {
   ZxString text() const { return ZxString(bytes, n); }
   int toInt() const { return text().toInt(); }
   int status() const { return StatusCode::valueOf(text()); }
-  ZxString compact() const { return packageToCompact(text()); }
+  ZxString compact() const { return packageToCompact(bytes, n); }
   // An IPv4 number in decimal. Read wider than int so that addresses from
   // 128.0.0.0 up (written unsigned) come back whole on every platform; a
   // negative number is taken modulo 2^32, as a signed reading would give.
@@ -195,7 +196,7 @@ void readRecord(const char* bytes, int n, const Key<R> (&table)[N], R& record) {
 // The callback that a job's time limit becomes: fail the subjob that runs
 // out of time.
 ZxCallback* newTimelimitCallback() {
-  ZxCallback* c = new (std::nothrow) ZxCallback;
+  ZxCallback* c = zxNew<ZxCallback>();
   if (!c) return nullptr;
   c->setLanguage(CallbackLanguage::kZexa);
   c->setTriggers("timeout-subjob-self-*");
@@ -224,7 +225,7 @@ void readJob(const char* bytes, int n, ZxJob& job) {
     } else if (sameKey(key, "agenda")) {
       ZxWorkList items;
       bool isArray = forEachArrayElement(value, [&](const char* b, int len) {
-        ZxWork* work = new (std::nothrow) ZxWork;
+        ZxWork* work = zxNew<ZxWork>();
         if (!work) return;
         readRecord(b, len, kWorkKeys, *work);
         items.append(work);
@@ -233,7 +234,7 @@ void readJob(const char* bytes, int n, ZxJob& job) {
     } else if (sameKey(key, "callbacks")) {
       ZxCallbackList items;
       bool isArray = forEachArrayElement(value, [&](const char* b, int len) {
-        ZxCallback* callback = new (std::nothrow) ZxCallback;
+        ZxCallback* callback = zxNew<ZxCallback>();
         if (!callback) return;
         readRecord(b, len, kCallbackKeys, *callback);
         items.append(callback);
@@ -381,6 +382,10 @@ ZxString arrayOf(const List& list, AppendItem appendItem) {
 }
 
 void appendJob(const ZxJob& job, ZxString& out, long long& allowance) {
+  // The package string is made before the hash is begun, so that the tree
+  // it is written from is gone before the hash (which holds the stored
+  // "data" text as well) grows: the two largest parts never meet.
+  const ZxString package = packageOf(job.data(), allowance, 1);
   LevelWriter w(out, true);
   w.pair("id", job.id());
   w.pair("pid", job.pid());
@@ -401,7 +406,7 @@ void appendJob(const ZxJob& job, ZxString& out, long long& allowance) {
   w.pair("cpus", job.cpus());
   w.pair("prototype", job.prototype());
   w.pair("data", job.data());
-  w.pair("package", packageOf(job.data(), allowance, 1));
+  w.pair("package", package);
   ZxString tally;
   appendTally(job.cpusTally(), tally);
   w.pair("cpustally", tally);
@@ -418,19 +423,19 @@ void appendJob(const ZxJob& job, ZxString& out, long long& allowance) {
 }  // namespace
 
 ZxJob* hashToJob(const ZxString& text) {
-  ZxJob* job = new (std::nothrow) ZxJob;
+  ZxJob* job = zxNew<ZxJob>();
   if (job) readJob(text.c_str(), text.length(), *job);
   return job;
 }
 
 ZxWork* hashToWork(const ZxString& text) {
-  ZxWork* work = new (std::nothrow) ZxWork;
+  ZxWork* work = zxNew<ZxWork>();
   if (work) readRecord(text.c_str(), text.length(), kWorkKeys, *work);
   return work;
 }
 
 ZxCallback* hashToCallback(const ZxString& text) {
-  ZxCallback* callback = new (std::nothrow) ZxCallback;
+  ZxCallback* callback = zxNew<ZxCallback>();
   if (callback) readRecord(text.c_str(), text.length(), kCallbackKeys, *callback);
   return callback;
 }
@@ -451,13 +456,13 @@ void readModifyHash(const ZxString& text, ZxJob& job, ZxStringList& fieldNames) 
 }
 
 ZxModifyCommand* hashToModifyRequest(const ZxString& text) {
-  ZxModifyCommand* request = new (std::nothrow) ZxModifyCommand;
+  ZxModifyCommand* request = zxNew<ZxModifyCommand>();
   if (!request) return nullptr;
   ZxJob job;
   ZxStringList names;
   readModifyHash(text, job, names);
   for (int i = 0; i < names.count(); ++i)
-    if (ZxField* field = new (std::nothrow) ZxField(*names.get(i), 0)) request->fields().append(field);
+    if (ZxField* field = zxNew<ZxField>(*names.get(i), '\0')) request->fields().append(field);
   request->job() = job;
   return request;
 }

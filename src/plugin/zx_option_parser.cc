@@ -6,6 +6,7 @@
 
 #include "client/zx_version.h"
 #include "model/zx_string_list.h"
+#include "util/zx_out_of_memory.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ OptionParser::OptionParser() {
 }
 
 void OptionParser::add(int kind, const ZxString& name) {
-  Option* option = new (std::nothrow) Option;
+  Option* option = zxNew<Option>();
   if (!option) return;
   option->kind = kind;
   option->name = name;

@@ -16,9 +16,36 @@ namespace {
 ZxString fromMaya(const MString& s) { return ZxString(s.asChar(), static_cast<int>(s.length())); }
 MString toMaya(const ZxString& s) { return MString(s.c_str(), s.length()); }
 
-void listFromArray(const MStringArray& array, ZxStringList& list) {
-  list.clear();
-  for (unsigned int i = 0; i < array.length(); ++i) list.add(fromMaya(array[i]));
+// Appends the one-level writing of the MEL array `array` (type word first,
+// then the elements) to `out`, as appendPackage() writes a ZxStringList,
+// without copying the elements into one first.
+void appendArrayPackage(const MStringArray& array, ZxString& out) {
+  const unsigned int count = array.length();
+  if (count == 0) return;
+  ZxStringList first;
+  first.add(fromMaya(array[0]));
+  if (count == 1) {
+    appendPackage(first, out);
+    return;
+  }
+  const MString& word = array[0];
+  const char* open = "(";
+  const char* close = ")";
+  unsigned int from = 1;
+  if (word == "hash") {
+    open = "{";
+    close = "}";
+  } else if (word == "scalar") {
+    open = close = "";
+  } else if (word != "array") {
+    from = 0;  // untyped: every item is an element of an array
+  }
+  out.append(open);
+  for (unsigned int i = from; i < count; ++i) {
+    if (i > from) out.append(' ');
+    appendQuotedElement(array[i].asChar(), static_cast<int>(array[i].length()), out);
+  }
+  out.append(close);
 }
 
 }  // namespace
@@ -38,8 +65,7 @@ MStatus zxPackageString::doIt(const MArgList& args) {
   MStringArray first;
   if (args.get(pos, first) == MStatus::kSuccess) {
     if (first.length() > 1) {
-      listFromArray(first, list);
-      writePackage(list, result);
+      appendArrayPackage(first, result);
       setResult(toMaya(result));
       return MStatus::kSuccess;
     }
@@ -68,9 +94,8 @@ MStatus zxPackageString::doIt(const MArgList& args) {
         // The array's one-level writing is quoted as one element, so that
         // the level written here parses back into the pieces it was given
         // (written bare, "(1 2)" inside "{...}" would split into "(1" and "2)").
-        listFromArray(array, list);
         ZxString nested;
-        writePackage(list, nested);
+        appendArrayPackage(array, nested);
         appendQuotedElement(nested.c_str(), nested.length(), result);
       } else {
         piece = false;  // an empty array contributes nothing
@@ -93,9 +118,24 @@ MStatus zxPackageString::doIt(const MArgList& args) {
 
 void* zxUnPackageString::creator() { return new (std::nothrow) zxUnPackageString; }
 
+// Each element goes to the result as it is read: no list of all of them
+// is built on the way (parsePackage() gives the same items).
 MStatus zxUnPackageString::doIt(const MArgList& args) {
-  ZxStringList list;
-  parsePackage(fromMaya(args.asString(0)), list);
-  for (int i = 0; i < list.count(); ++i) appendToResult(toMaya(*list.get(i)));
+  const MString text = args.asString(0);
+  PackageElementReader reader(text.asChar(), static_cast<int>(text.length()));
+  switch (reader.kind()) {
+    case PackageKind::kScalar:
+      appendToResult(MString("scalar"));
+      break;
+    case PackageKind::kArray:
+      appendToResult(MString("array"));
+      break;
+    case PackageKind::kHash:
+      appendToResult(MString("hash"));
+      break;
+  }
+  const char* bytes = nullptr;
+  int n = 0;
+  while (reader.next(bytes, n)) appendToResult(MString(bytes, n));
   return MStatus::kSuccess;
 }

@@ -6,10 +6,15 @@
 #include <new>
 
 #include "plugin/zx_package_string.h"
+#include "util/zx_out_of_memory.h"
 
 // ---------------------------------------------------------------- nodes
 
-PackageNode* PackageNode::create() { return new (std::nothrow) PackageNode; }
+PackageNode* PackageNode::create() {
+  PackageNode* node = new (std::nothrow) PackageNode;
+  if (!node) ZxOutOfMemory::note();
+  return node;
+}
 
 PackageNode::~PackageNode() {
   delete[] name_;
@@ -40,7 +45,7 @@ namespace {
 
 // A NUL-terminated heap copy of n bytes, or null when memory runs out.
 char* copyText(const char* bytes, int n) {
-  char* text = new (std::nothrow) char[static_cast<size_t>(n) + 1];
+  char* text = zxNewArray<char>(static_cast<size_t>(n) + 1);
   if (!text) return nullptr;
   if (n > 0) std::memcpy(text, bytes, static_cast<size_t>(n));
   text[n] = 0;
@@ -71,7 +76,7 @@ bool PackageNode::addChild(PackageNode* child) {
   if (!child) return false;
   if (childCount_ == childCapacity_) {
     long long wanted = childCapacity_ < 4 ? 4 : 2LL * childCapacity_;
-    PackageNode** fresh = wanted > 0x7FFFFFFF ? nullptr : new (std::nothrow) PackageNode*[static_cast<size_t>(wanted)];
+    PackageNode** fresh = wanted > 0x7FFFFFFF ? nullptr : zxNewArray<PackageNode*>(static_cast<size_t>(wanted));
     if (!fresh) {
       release(child);
       return false;
@@ -88,16 +93,6 @@ bool PackageNode::addChild(PackageNode* child) {
 // ------------------------------------------------ package string <-> tree
 
 namespace {
-
-// A node with children is a hash when any child has a name. The compact
-// form stores an empty name as absent, so a hash whose first key is empty
-// comes back from it with an unnamed first child; looking at the first
-// child alone would turn that hash into an array and drop its other keys.
-bool isHash(const PackageNode* node) {
-  for (int i = 0; i < node->childCount(); ++i)
-    if (node->childAt(i)->hasName()) return true;
-  return false;
-}
 
 void fillNode(const char* bytes, int n, PackageNode* node, int depth) {
   PackageElementReader reader(bytes, n);
@@ -130,6 +125,104 @@ void fillNode(const char* bytes, int n, PackageNode* node, int depth) {
       }
       break;
   }
+}
+
+// ---- the two tree shapes the package string writer walks ----
+//
+// The writer below is written once for both: the linked PackageNode tree of
+// the public interface, and the flat tree that compactToPackage() reads a
+// compact text into (see FlatTree). Each is walked through a small
+// reference that answers the node's texts and leads to its first child and
+// to its next sibling.
+
+// A PackageNode, walked through its child array.
+struct LinkedRef {
+  const PackageNode* node;
+
+  bool hasChildren() const { return node->childCount() > 0; }
+  bool hasSingleChild() const { return node->childCount() == 1; }
+  LinkedRef firstChild() const { return LinkedRef{node->childAt(0)}; }
+  bool hasName() const { return node->hasName(); }
+  const char* name() const { return node->name(); }
+  int nameLength() const { return node->nameLength(); }
+  const char* value() const { return node->value(); }
+  int valueLength() const { return node->valueLength(); }
+  // Calls f(child, i) for every child in order.
+  template <class F>
+  void eachChild(F&& f) const {
+    for (int i = 0; i < node->childCount(); ++i) f(LinkedRef{node->childAt(i)}, i);
+  }
+};
+
+// A package tree as one array of nodes in depth-first order and one buffer
+// holding every name and value: a node costs 16 bytes and its texts, where
+// a PackageNode costs a heap block of its own, one for each text and a slot
+// in its parent's child array (five to six times as much for the small
+// elements that large packages are made of). A node's first child, when it
+// has one, is the next node; its next sibling is the node after its subtree.
+struct FlatNode {
+  int text;         // offset of the name in the text buffer; the value follows it
+  int nameLength;   // 0: no name (the compact form keeps no empty names)
+  int valueLength;  // 0: no value
+  int end;          // index of the first node after this one's subtree
+};
+
+class FlatTree {
+ public:
+  FlatTree() = default;
+  FlatTree(const FlatTree&) = delete;
+  FlatTree& operator=(const FlatTree&) = delete;
+  ~FlatTree() { delete[] nodes_; }
+
+  // Reads a compact text by the rules of readCompact(). False when the text
+  // does not start with "(" or memory ran out.
+  bool read(const ZxString& compact);
+
+  const FlatNode& at(int i) const { return nodes_[i]; }
+  const char* text(int offset) const { return text_.c_str() + offset; }
+
+ private:
+  // Starts a node (its texts follow with addText()); answers its index.
+  int open();
+  void addText(const ZxString& part, bool name);
+
+  FlatNode* nodes_ = nullptr;
+  int count_ = 0;
+  int capacity_ = 0;
+  ZxString text_;
+  long long expected_ = 0;  // the bytes appended to text_ so far, had every append worked
+};
+
+struct FlatRef {
+  const FlatTree* tree;
+  int index;
+
+  const FlatNode& node() const { return tree->at(index); }
+  bool hasChildren() const { return node().end > index + 1; }
+  bool hasSingleChild() const { return hasChildren() && tree->at(index + 1).end == node().end; }
+  FlatRef firstChild() const { return FlatRef{tree, index + 1}; }
+  bool hasName() const { return node().nameLength > 0; }
+  const char* name() const { return tree->text(node().text); }
+  int nameLength() const { return node().nameLength; }
+  const char* value() const { return tree->text(node().text + node().nameLength); }
+  int valueLength() const { return node().valueLength; }
+  // Calls f(child, i) for every child in order.
+  template <class F>
+  void eachChild(F&& f) const {
+    int i = 0;
+    for (int c = index + 1; c < node().end; c = tree->at(c).end) f(FlatRef{tree, c}, i++);
+  }
+};
+
+// A node with children is a hash when any child has a name. The compact
+// form stores an empty name as absent, so a hash whose first key is empty
+// comes back from it with an unnamed first child; looking at the first
+// child alone would turn that hash into an array and drop its other keys.
+template <class Ref>
+bool isHash(const Ref& node) {
+  bool hash = false;
+  node.eachChild([&hash](const Ref& c, int) { hash = hash || c.hasName(); });
+  return hash;
 }
 
 // The measures of a package string that decide the size of its quoted
@@ -177,20 +270,19 @@ TextStats bytesStats(const char* bytes, int n) {
 }
 
 // The measures of the package string of `node`, following the writer below.
-TextStats nodeStats(const PackageNode* node, int depth) {
+template <class Ref>
+TextStats nodeStats(const Ref& node, int depth) {
   TextStats s;
-  int count = node->childCount();
-  if (count == 0) return bytesStats(node->value(), node->valueLength());
+  if (!node.hasChildren()) return bytesStats(node.value(), node.valueLength());
   bool hash = isHash(node);
   s.add(s.length, 2);  // the brackets
-  for (int i = 0; i < count; ++i) {
-    const PackageNode* c = node->childAt(i);
+  node.eachChild([&](const Ref& c, int i) {
     if (i > 0) s.add(s.length, 1);
     if (hash) s.add(s.length, 1);
     if (i > 0 || hash) s.blank = true;
-    if (hash) s.addQuoted(bytesStats(c->name(), c->nameLength()));
+    if (hash) s.addQuoted(bytesStats(c.name(), c.nameLength()));
     s.addQuoted(depth < kMaxPackageDepth ? nodeStats(c, depth + 1) : TextStats());
-  }
+  });
   return s;
 }
 
@@ -241,10 +333,10 @@ void emitChar(char c, int k, ZxString& out) {
 
 // The bytes a tree holds, for the output bound of treeToPackage(): names,
 // values and one per node, over the levels the writer follows.
-long long treeBytes(const PackageNode* node, int depth) {
-  long long total = 1LL + node->nameLength() + node->valueLength();
-  if (depth < kMaxPackageDepth)
-    for (int i = 0; i < node->childCount(); ++i) total += treeBytes(node->childAt(i), depth + 1);
+template <class Ref>
+long long treeBytes(const Ref& node, int depth) {
+  long long total = 1LL + node.nameLength() + node.valueLength();
+  if (depth < kMaxPackageDepth) node.eachChild([&](const Ref& c, int) { total += treeBytes(c, depth + 1); });
   return total;
 }
 
@@ -269,50 +361,77 @@ void emitBytes(const char* bytes, int n, int k, ZxString& out) {
 bool hasBlank(const char* bytes, int n) { return n > 0 && std::memchr(bytes, ' ', static_cast<size_t>(n)); }
 
 // Whether the package string of `node`, written at `depth`, holds a blank.
-bool stringHasBlank(const PackageNode* node, int depth) {
+template <class Ref>
+bool stringHasBlank(Ref node, int depth) {
   for (;;) {
-    int count = node->childCount();
-    if (count == 0) return hasBlank(node->value(), node->valueLength());
-    if (count > 1 || node->childAt(0)->hasName()) return true;  // separators
-    if (depth >= kMaxPackageDepth) return false;                // "()" around an empty element
-    node = node->childAt(0);                                    // a single element: quoting keeps its blanks
+    if (!node.hasChildren()) return hasBlank(node.value(), node.valueLength());
+    Ref first = node.firstChild();
+    if (!node.hasSingleChild() || first.hasName()) return true;  // separators
+    if (depth >= kMaxPackageDepth) return false;                 // "()" around an empty element
+    node = first;                                                // a single element: quoting keeps its blanks
     ++depth;
   }
 }
 
-bool stringNeedsQuotes(const PackageNode* node, int depth) {
+template <class Ref>
+bool stringNeedsQuotes(const Ref& node, int depth) {
   if (depth > kMaxPackageDepth) return true;  // written as an empty text
-  if (node->childCount() == 0 && node->valueLength() == 0) return true;
+  if (!node.hasChildren() && node.valueLength() == 0) return true;
   return stringHasBlank(node, depth);
 }
 
 // Writes the package string of `node`, whose bytes are quoted `depth` times
-// on their way into the output. `limit` is the number of children written.
-void appendNodePackage(const PackageNode* node, int depth, ZxString& out, int limit) {
-  int count = node->childCount();
-  if (count == 0) {
-    emitBytes(node->value(), node->valueLength(), depth, out);
+// on their way into the output.
+template <class Ref>
+void appendNodePackage(const Ref& node, int depth, ZxString& out) {
+  if (!node.hasChildren()) {
+    emitBytes(node.value(), node.valueLength(), depth, out);
     return;
   }
-  if (limit < count) count = limit;
   bool hash = isHash(node);
   out.append(hash ? '{' : '(');
-  for (int i = 0; i < count; ++i) {
-    const PackageNode* c = node->childAt(i);
+  node.eachChild([&](const Ref& c, int i) {
     if (i > 0) out.append(' ');
     if (hash) {
-      bool quotes = c->nameLength() == 0 || hasBlank(c->name(), c->nameLength());
+      bool quotes = c.nameLength() == 0 || hasBlank(c.name(), c.nameLength());
       if (quotes) emitChar('"', depth, out);
-      emitBytes(c->name(), c->nameLength(), depth + 1, out);
+      emitBytes(c.name(), c.nameLength(), depth + 1, out);
       if (quotes) emitChar('"', depth, out);
       out.append(' ');
     }
     bool quotes = stringNeedsQuotes(c, depth + 1);
     if (quotes) emitChar('"', depth, out);
-    if (depth < kMaxPackageDepth) appendNodePackage(c, depth + 1, out, c->childCount());
+    if (depth < kMaxPackageDepth) appendNodePackage(c, depth + 1, out);
     if (quotes) emitChar('"', depth, out);
-  }
+  });
   out.append(hash ? '}' : ')');
+}
+
+// treeToPackage() for either tree shape.
+template <class Ref>
+ZxString writePackageOf(const Ref& node, long long& allowance) {
+  ZxString out;
+  if (allowance < 0) allowance = 0;
+  // The top-level elements are measured first: a text that would pass its
+  // limit is not written at all, however the escapes multiply.
+  // Tree bytes stay below 2^31 per text and 2^37 in all, so the product cannot overflow.
+  const long long proportional = kPackageTextPerByte * treeBytes(node, 0);
+  if (node.hasChildren()) {
+    long long limit = allowance + proportional;
+    if (limit > kMaxPackageText) limit = kMaxPackageText;
+    const long long length = nodeStats(node, 0).length;
+    if (length > limit) {
+      // More than the text may hold: noted like memory that ran out, so
+      // that no caller takes the missing text for an empty package.
+      ZxOutOfMemory::note();
+      return out;
+    }
+    // The length is known exactly: one buffer of that size.
+    if (!out.reserve(static_cast<int>(length))) return out;
+  }
+  appendNodePackage(node, 0, out);
+  if (out.length() > proportional) allowance -= out.length() - proportional;
+  return out;
 }
 
 }  // namespace
@@ -327,39 +446,11 @@ ZxString treeToPackage(const PackageNode* node) {
 }
 
 ZxString treeToPackage(const PackageNode* node, long long& allowance) {
-  ZxString out;
-  if (!node) return out;
-  if (allowance < 0) allowance = 0;
-  // The top-level elements are measured first; those from the first that
-  // would take the text past its limit on are left out, so the text never
-  // grows past that, however the escapes multiply.
-  int count = node->childCount();
-  int fit = 0;
-  // Tree bytes stay below 2^31 per text and 2^37 in all, so the product cannot overflow.
-  const long long proportional = kPackageTextPerByte * treeBytes(node, 0);
-  if (count > 0) {
-    long long limit = allowance + proportional;
-    if (limit > kMaxPackageText) limit = kMaxPackageText;
-    bool hash = isHash(node);
-    TextStats total;
-    total.add(total.length, 2);
-    for (; fit < count; ++fit) {
-      const PackageNode* c = node->childAt(fit);
-      TextStats next = total;
-      if (fit > 0) next.add(next.length, 1);
-      if (hash) next.add(next.length, 1);
-      if (hash) next.addQuoted(bytesStats(c->name(), c->nameLength()));
-      next.addQuoted(nodeStats(c, 1));
-      if (next.length > limit) break;
-      total = next;
-    }
-  }
-  appendNodePackage(node, 0, out, fit);
-  if (out.length() > proportional) allowance -= out.length() - proportional;
-  return out;
+  if (!node) return ZxString();
+  return writePackageOf(LinkedRef{node}, allowance);
 }
 
-long long packageLength(const PackageNode* node) { return node ? nodeStats(node, 0).length : 0; }
+long long packageLength(const PackageNode* node) { return node ? nodeStats(LinkedRef{node}, 0).length : 0; }
 
 // ------------------------------------------------------------ compact form
 
@@ -474,14 +565,136 @@ PackageNode* readCompact(const ZxString& text) {
   return root;
 }
 
-ZxString packageToCompact(const ZxString& text) {
-  PackageNode* tree = PackageNode::create();
-  if (!tree) return ZxString();
-  packageToTree(text, tree);
-  ZxString compact = writeCompact(tree);
-  PackageNode::release(tree);
-  return compact;
+namespace {
+
+// Appends what follows "name=" in the compact form of the node that the
+// package string at `bytes` fills at `depth` (its value, then its children
+// and ")"), reading the package string level by level as packageToTree()
+// does, but without building the tree: each element is read, written and
+// forgotten, so only the output grows.
+void appendCompactOfPackage(const char* bytes, int n, int depth, ZxString& out) {
+  PackageElementReader reader(bytes, n);
+  const char* element = nullptr;
+  int length = 0;
+  if (reader.kind() == PackageKind::kScalar) {
+    if (reader.next(element, length)) appendCompactEscaped(element, length, out);
+  } else if (depth >= kMaxPackageDepth) {
+    appendCompactEscaped(bytes, n, out);  // too deep to follow: kept as it is
+  } else if (reader.kind() == PackageKind::kArray) {
+    while (reader.next(element, length)) {
+      out.append("(=", 2);
+      appendCompactOfPackage(element, length, depth + 1, out);
+    }
+  } else {
+    ZxString key;  // the value's view may reuse the reader's buffer
+    while (reader.next(element, length)) {
+      key.assign(element, length);
+      out.append('(');
+      appendCompactEscaped(key.c_str(), key.length(), out);
+      out.append('=');
+      if (!reader.next(element, length)) {
+        out.append(')');  // a final key without a value: its node, empty
+        break;
+      }
+      appendCompactOfPackage(element, length, depth + 1, out);
+    }
+  }
+  out.append(')');
 }
+
+}  // namespace
+
+int FlatTree::open() {
+  FlatNode& node = nodes_[count_];
+  node.text = text_.length();
+  node.nameLength = 0;
+  node.valueLength = 0;
+  node.end = -1;
+  return count_++;
+}
+
+void FlatTree::addText(const ZxString& part, bool name) {
+  FlatNode& node = nodes_[count_ - 1];
+  (name ? node.nameLength : node.valueLength) = part.length();
+  text_.append(part);
+  expected_ += part.length();
+}
+
+bool FlatTree::read(const ZxString& compact) {
+  const char* s = compact.c_str();
+  const int n = compact.length();
+  if (n == 0 || s[0] != '(') return false;
+  // Every node but the kMaxPackageDepth + 1 that may be open at the end
+  // takes at least "(=)", and none starts without a "(", so the nodes are
+  // counted in advance and take one block.
+  long long bound = n / 3 + kMaxPackageDepth + 2;
+  long long opens = 0;
+  for (const char* p = s; (p = static_cast<const char*>(std::memchr(p, '(', static_cast<size_t>(s + n - p))));
+       ++p)
+    if (++opens >= bound) break;
+  if (opens < bound) bound = opens;
+  nodes_ = zxNewArray<FlatNode>(static_cast<size_t>(bound));
+  if (!nodes_) return false;
+  capacity_ = static_cast<int>(bound);
+  // As readCompact(): a path of open nodes instead of recursion; below
+  // kMaxPackageDepth the text is read by the same rules but builds nothing.
+  // Texts are kept only when they are the nodes' own: the texts of a node
+  // a name or value phase reads while skipping are dropped.
+  int path[kMaxPackageDepth + 1];
+  int depth = 0;    // nodes on the path
+  int skipped = 0;  // nesting below the deepest node kept
+  path[depth++] = open();
+  int pos = 1;
+  ZxString part;
+  enum class Phase { kName, kValue, kChildren } phase = Phase::kName;
+  while (pos <= n) {
+    const bool kept = skipped == 0;
+    if (phase == Phase::kName) {
+      readCompactText(s, n, pos, part, [](char c) { return c == '='; });
+      if (pos < n) ++pos;  // the "="
+      if (kept) addText(part, true);
+      phase = Phase::kValue;
+      continue;
+    }
+    if (phase == Phase::kValue) {
+      readCompactText(s, n, pos, part, [](char c) { return c == '(' || c == ')'; });
+      if (kept) addText(part, false);
+      phase = Phase::kChildren;
+      continue;
+    }
+    if (pos == n) break;  // unclosed nodes end with the text
+    char c = s[pos++];
+    if (c == ')') {
+      if (skipped) {
+        --skipped;
+      } else {
+        nodes_[path[--depth]].end = count_;
+        if (depth == 0) break;
+      }
+    } else if (c == '(') {
+      phase = Phase::kName;
+      if (skipped || depth > kMaxPackageDepth || count_ == capacity_) {
+        ++skipped;
+        continue;
+      }
+      path[depth++] = open();
+    }
+    // any other byte between children is skipped
+  }
+  while (depth > 0) nodes_[path[--depth]].end = count_;
+  // A text that could not be stored leaves the offsets of the later nodes
+  // wrong: no tree then.
+  return text_.length() == expected_;
+}
+
+ZxString packageToCompact(const char* bytes, int n) {
+  ZxString out;
+  out.append("(=", 2);
+  appendCompactOfPackage(bytes, n < 0 ? 0 : n, 0, out);
+  return out;
+}
+
+ZxString packageToCompact(const ZxString& text) { return packageToCompact(text.c_str(), text.length()); }
 
 ZxString compactToPackage(const ZxString& text) {
   long long allowance = kPackageTextBase;
@@ -489,11 +702,9 @@ ZxString compactToPackage(const ZxString& text) {
 }
 
 ZxString compactToPackage(const ZxString& text, long long& allowance) {
-  PackageNode* tree = readCompact(text);
-  if (!tree) return ZxString();
-  ZxString package = treeToPackage(tree, allowance);
-  PackageNode::release(tree);
-  return package;
+  FlatTree tree;
+  if (!tree.read(text)) return ZxString();
+  return writePackageOf(FlatRef{&tree, 0}, allowance);
 }
 
 // ------------------------------------------------------------- tagged form
@@ -503,7 +714,7 @@ namespace {
 void appendTagged(const PackageNode* node, int depth, ZxString& out) {
   for (int i = 0; i < depth; ++i) out.append('\t');
   int count = node->childCount();
-  const char* kind = count == 0 ? "scalar" : isHash(node) ? "hash" : "array";
+  const char* kind = count == 0 ? "scalar" : isHash(LinkedRef{node}) ? "hash" : "array";
   out.append('<').append(kind);
   if (node->hasName()) {
     out.append(" name = \"");

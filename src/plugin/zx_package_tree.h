@@ -23,9 +23,11 @@ constexpr int kMaxPackageDepth = 64;
 
 // The longest package string written from a tree. Quoting doubles the
 // escapes at each level, so a small hostile tree could otherwise ask for
-// gigabytes; this is ten times the text of a 100,000-item agenda. The sizes
-// are measured before anything is written, and the top-level elements from
-// the first that would pass the limit on are left out.
+// gigabytes; this is ten times the text of a 100,000-item agenda. The size
+// is measured before anything is written; a tree whose string would pass
+// the limit is not written at all, and the failure is noted as memory that
+// ran out (util/zx_out_of_memory.h), so that no command answers a package
+// with parts missing.
 constexpr long long kMaxPackageText = 256LL * 1024 * 1024;
 // The package string of a tree is also kept within kPackageTextBase plus
 // kPackageTextPerByte times the bytes the tree holds (its names and values,
@@ -90,9 +92,9 @@ void packageToTree(const ZxString& text, PackageNode* node);
 // that its parent quotes it exactly once and parsing gives the value back.
 // A node is written as a hash when any of its children has a name; an
 // unnamed child of a hash gives the empty key.
-// Top-level elements that would take the text past kMaxPackageText or the
-// bound of kPackageTextBase and kPackageTextPerByte are left out, from the
-// first of them on.
+// A string that would pass kMaxPackageText or the bound of
+// kPackageTextBase and kPackageTextPerByte is not written: the answer is ""
+// and the failure is noted.
 ZxString treeToPackage(const PackageNode* node);
 // As treeToPackage(), for a writer that converts many trees into one text
 // (a job hash with its work items): `allowance` (starting at
@@ -112,8 +114,15 @@ ZxString writeCompact(const PackageNode* node);
 // not start with "(" (an empty text included).
 PackageNode* readCompact(const ZxString& text);
 
-// Package string to compact text and back, through a temporary tree.
+// Package string to compact text and back. The first reads the package
+// string level by level and writes the compact text as it goes, building no
+// tree; the second reads the compact text into a flat tree (one array of
+// small nodes and one buffer of texts, a fraction of a PackageNode tree) and
+// writes from it. Both give exactly what writeCompact(packageToTree()) and
+// treeToPackage(readCompact()) give, at a memory cost proportional to the
+// text.
 ZxString packageToCompact(const ZxString& text);
+ZxString packageToCompact(const char* bytes, int n);
 ZxString compactToPackage(const ZxString& text);
 // As compactToPackage(), sharing `allowance` as treeToPackage() does.
 ZxString compactToPackage(const ZxString& text, long long& allowance);

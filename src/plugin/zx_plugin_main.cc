@@ -29,19 +29,30 @@
 ZX_PLUGIN_EXPORT const char MApiVersion[] = "200800";
 
 ZX_PLUGIN_EXPORT MStatus initializePlugin(MObject obj) {
-  MFnPlugin plugin(obj, "Kavelo L.L.C.", zxVersionText(), "Any");
-  // A failed registration does not stop the others; statuses are not examined.
-  for (int i = 0; i < zxCommandCount(); ++i)
-    plugin.registerCommand(zxCommandTable()[i].melName, zxCommandTable()[i].creator);
-  // The farm menu comes last, once the commands its script calls exist.
-  setUpMenu();
+  // Nothing may throw into Maya: memory running out while the commands are
+  // registered or the menu is built leaves the plug-in as far as it got.
+  try {
+    MFnPlugin plugin(obj, "Kavelo L.L.C.", zxVersionText(), "Any");
+    // A failed registration does not stop the others; statuses are not examined.
+    for (int i = 0; i < zxCommandCount(); ++i)
+      plugin.registerCommand(zxCommandTable()[i].melName, zxCommandTable()[i].creator);
+    // The farm menu comes last, once the commands its script calls exist.
+    setUpMenu();
+  } catch (...) {
+  }
   return MStatus::kSuccess;
 }
 
 ZX_PLUGIN_EXPORT MStatus uninitializePlugin(MObject obj) {
-  MFnPlugin plugin(obj);
-  // The menu goes first, while the commands its items call still exist.
-  removeMenu();
-  for (int i = 0; i < zxCommandCount(); ++i) plugin.deregisterCommand(zxCommandTable()[i].melName);
+  try {
+    MFnPlugin plugin(obj);
+    // The menu goes first, while the commands its items call still exist.
+    try {
+      removeMenu();
+    } catch (...) {
+    }
+    for (int i = 0; i < zxCommandCount(); ++i) plugin.deregisterCommand(zxCommandTable()[i].melName);
+  } catch (...) {
+  }
   return MStatus::kSuccess;
 }

@@ -4,13 +4,20 @@
 // unpacked array of work hashes ("array", "{name x}", ...).
 //
 // Every command takes any number of MEL string arrays; other arguments and
-// empty arrays are skipped. All of them always succeed.
+// empty arrays are skipped. They succeed with the whole list, or, when the
+// list would pass one of FrameList's bounds (kMaxFrames frames, names of
+// more than kMaxExpandBytes, kMaxChunks chunks), fail with an empty result
+// and an error naming the bound: a list is never cut short silently.
+// Chunks are worked out from the ranges themselves, so they cost what the
+// chunks cost, not what the frames would.
 #include "plugin/zx_range_commands.h"
 
+#include <cstdio>
 #include <new>
 
 #include "plugin/zx_package_string.h"
 #include "util/zx_frame_list.h"
+#include "util/zx_out_of_memory.h"
 #include "util/zx_string.h"
 #include "model/zx_string_list.h"
 
@@ -35,18 +42,58 @@ ZxStringList gatherTexts(const MArgList& args, bool sized, int* size) {
   return texts;
 }
 
-void expandArguments(const MArgList& args, FrameList::Sink& sink) {
+FrameList::Outcome expandArguments(const MArgList& args, FrameList::Sink& sink) {
   int unused = 0;
   FrameList frames;
-  frames.expand(gatherTexts(args, false, &unused).join(","), sink,
-                FrameList::ExpandLimits{FrameList::kMaxExpandStrings, FrameList::kMaxExpandBytes});
+  return frames.expand(gatherTexts(args, false, &unused).join(","), sink,
+                       FrameList::ExpandLimits{FrameList::kMaxExpandStrings, FrameList::kMaxExpandBytes});
 }
 
-void chunkArguments(const MArgList& args, ZxStringList& out) {
+FrameList::Outcome chunkArguments(const MArgList& args, ZxStringList& out) {
   int size = 0;  // no array at all: no chunks
-  FrameList frames;
-  frames.parse(gatherTexts(args, true, &size).join(","));
-  frames.chunk(size, out);
+  ZxString text = gatherTexts(args, true, &size).join(",");
+  return FrameList::chunkRanges(text, size, out);
+}
+
+// A list that would have been cut short is no answer: the command fails
+// with an empty result and names the limit it met.
+MStatus failCut(const char* command, FrameList::Outcome why) {
+  char message[160];
+  switch (why) {
+    case FrameList::Outcome::kTooManyFrames:
+      std::snprintf(message, sizeof message,
+                    "%s: the ranges hold more than %d frames, the most one command lists", command,
+                    FrameList::kMaxFrames);
+      break;
+    case FrameList::Outcome::kTooManyStrings:
+      std::snprintf(message, sizeof message,
+                    "%s: the texts give more than %d names, the most one command lists", command,
+                    FrameList::kMaxExpandStrings);
+      break;
+    case FrameList::Outcome::kTooManyBytes:
+      std::snprintf(message, sizeof message,
+                    "%s: the names would take more than %d MiB, the most one command lists", command,
+                    static_cast<int>(FrameList::kMaxExpandBytes >> 20));
+      break;
+    case FrameList::Outcome::kTooManyRanges:
+      std::snprintf(message, sizeof message,
+                    "%s: the text holds more than %d separate ranges, the most one command reads", command,
+                    FrameList::kMaxRanges);
+      break;
+    case FrameList::Outcome::kTooManyChunks:
+      std::snprintf(message, sizeof message,
+                    "%s: the ranges give more than %d chunks, the most one command lists", command,
+                    FrameList::kMaxChunks);
+      break;
+    default:
+      // Memory ran out: the command boundary says so, once.
+      ZxOutOfMemory::note();
+      MPxCommand::clearResult();
+      return MStatus::kFailure;
+  }
+  MPxCommand::clearResult();
+  MPxCommand::displayError(MString(message));
+  return MStatus::kFailure;
 }
 
 MString toMString(const ZxString& s) { return MString(s.c_str(), s.length()); }
@@ -106,7 +153,8 @@ void appendWorkHashes(const ZxStringList& items) {
 void* zxRangesplit::creator() { return new (std::nothrow) zxRangesplit; }
 MStatus zxRangesplit::doIt(const MArgList& args) {
   ArraySink frames;
-  expandArguments(args, frames);
+  FrameList::Outcome outcome = expandArguments(args, frames);
+  if (outcome != FrameList::Outcome::kComplete) return failCut("zxrangesplit", outcome);
   MPxCommand::appendToResult(frames.array);
   return MStatus::kSuccess;
 }
@@ -114,7 +162,8 @@ MStatus zxRangesplit::doIt(const MArgList& args) {
 void* zxRangechunk::creator() { return new (std::nothrow) zxRangechunk; }
 MStatus zxRangechunk::doIt(const MArgList& args) {
   ZxStringList chunks;
-  chunkArguments(args, chunks);
+  FrameList::Outcome outcome = chunkArguments(args, chunks);
+  if (outcome != FrameList::Outcome::kComplete) return failCut("zxrangechunk", outcome);
   appendList(chunks);
   return MStatus::kSuccess;
 }
@@ -123,14 +172,16 @@ void* zxGenframes::creator() { return new (std::nothrow) zxGenframes; }
 MStatus zxGenframes::doIt(const MArgList& args) {
   MPxCommand::appendToResult("array");
   WorkHashSink hashes;
-  expandArguments(args, hashes);
+  FrameList::Outcome outcome = expandArguments(args, hashes);
+  if (outcome != FrameList::Outcome::kComplete) return failCut("zxgenframes", outcome);
   return MStatus::kSuccess;
 }
 
 void* zxGenchunks::creator() { return new (std::nothrow) zxGenchunks; }
 MStatus zxGenchunks::doIt(const MArgList& args) {
   ZxStringList chunks;
-  chunkArguments(args, chunks);
+  FrameList::Outcome outcome = chunkArguments(args, chunks);
+  if (outcome != FrameList::Outcome::kComplete) return failCut("zxgenchunks", outcome);
   appendWorkHashes(chunks);
   return MStatus::kSuccess;
 }

@@ -9,46 +9,14 @@
 #include <memory>
 #include <new>
 
+#include "os/zx_os_files.h"
 #include "serial/zx_coding.h"
 #include "serial/zx_text_node.h"
 #include "serial/zx_text_parser.h"
+#include "util/zx_out_of_memory.h"
 
 namespace {
 ZxPack::JobTextReader g_jobTextReader = nullptr;
-
-// Largest file that readFile() takes in: it must fit an int count, with
-// room for the text wrapper.
-constexpr long long kMaxFileBytes = INT_MAX - 64;
-
-// Reads a whole file; false when it cannot be opened or read, or is too big.
-bool readWholeFile(const char* path, ZxString& out) {
-  if (!path) return false;
-  FILE* f = std::fopen(path, "rb");
-  if (!f) return false;
-  char chunk[65536];
-  bool ok = true;
-  for (;;) {
-    size_t got = std::fread(chunk, 1, sizeof chunk, f);
-    if (got > 0) {
-      if (static_cast<long long>(out.length()) + static_cast<long long>(got) > kMaxFileBytes) {
-        ok = false;
-        break;
-      }
-      int before = out.length();
-      out.append(chunk, static_cast<int>(got));
-      if (out.length() != before + static_cast<int>(got)) {
-        ok = false;
-        break;
-      }
-    }
-    if (got < sizeof chunk) {
-      if (std::ferror(f)) ok = false;
-      break;
-    }
-  }
-  std::fclose(f);
-  return ok;
-}
 
 // A string text converted like atoi, but clamped instead of overflowing.
 int textToInt(const ZxString& s) {
@@ -75,9 +43,15 @@ void ZxPack::releaseBuffer() {
 bool ZxPack::grow(int n, int extra) {
   long long needed = static_cast<long long>(used_) + n;
   if (needed + extra <= capacity_) return true;
-  long long size = 4 * needed + 16 + extra;
+  // Fourfold growth, but only half again past 1 MiB, so that a large
+  // encoded form never asks for four times its size.
+  long long size = needed <= (1LL << 20) ? 4 * needed + 16 + extra : needed + needed / 2 + 16 + extra;
   if (size > INT_MAX) size = INT_MAX;
-  unsigned char* fresh = needed + extra <= size ? new (std::nothrow) unsigned char[static_cast<size_t>(size)] : nullptr;
+  unsigned char* fresh = nullptr;
+  if (needed + extra <= size)
+    fresh = zxNewArray<unsigned char>(static_cast<size_t>(size));
+  else
+    ZxOutOfMemory::note();  // more than an encoded form can hold
   if (!fresh) {
     encodeFailed_ = true;  // the form would be incomplete: pack() and toText() say so
     return false;
@@ -457,21 +431,18 @@ bool ZxPack::hasTextName(const char* name) const {
 
 // ---- files ------------------------------------------------------------------------
 
-int ZxPack::writeFile(const char* path, int form) {
-  if (!path) return 0;
+int ZxPack::writeFile(const ZxString& path, int form) {
   if (form == kFormText)
     toText();
   else if (pack() == 0)
     return 0;
-  FILE* f = std::fopen(path, form == kFormText ? "w" : "wb");
-  if (!f) return 0;
-  size_t written = used_ > 0 ? std::fwrite(buffer_, 1, static_cast<size_t>(used_), f) : 0;
-  bool closed = std::fclose(f) == 0;
-  if (!closed || written != static_cast<size_t>(used_)) return 0;
+  if (used_ <= 0) return 0;
+  // Through the OS layer: regular files only, replaced atomically.
+  if (!zxos::writeFile(path, reinterpret_cast<const char*>(buffer_), used_)) return 0;
   return used_;
 }
 
-int ZxPack::readFile(const char* path, int form) {
+int ZxPack::readFile(const ZxString& path, int form) {
   if (form == kFormJob) {
     int n = readFile(path, kFormBinary);
     if (n > 0) return n;
@@ -479,7 +450,7 @@ int ZxPack::readFile(const char* path, int form) {
     return readFile(path, kFormText);
   }
   ZxString content;
-  if (!readWholeFile(path, content)) return 0;
+  if (!zxos::readFile(path, content)) return 0;
   if (form == kFormText) {
     ZxString wrapped("<pack>\n");
     wrapped.append(content);

@@ -23,6 +23,12 @@
 //   void decodeTextFields() override { getTextInt("id", id_); getTextString("name", name_); }
 // Copying a ZxPack copies nothing of its buffers, so records can use the
 // implicit copy constructor and assignment.
+//
+// Buffer growth: a full buffer is replaced by one of 4 x the needed size
+// plus a few bytes, or, past 1 MiB, of 1.5 x the needed size, so that a
+// large form never asks for four times its size. An encoding whose buffer
+// cannot grow reports failure (pack() gives 0) and notes it
+// (util/zx_out_of_memory.h).
 #pragma once
 
 #include <cstdint>
@@ -99,19 +105,22 @@ class ZxPack : public ZxBase {
   // kNoVersion, kBadVersion, kNotWellFormed or kNoParser.
   int fromText(const char* text, int n);
 
-  // Form kFormText writes toText(), any other form pack(). Returns the
-  // bytes written, 0 when the file cannot be opened or written.
-  int writeFile(const char* path, int form);
-  // kFormBinary: unpack the file; kFormText: read the text file (wrapped in
+  // Form kFormText writes toText(), any other form pack(), through the OS
+  // layer's writeFile (regular files only, replaced atomically). Returns the
+  // bytes written, 0 when the form could not be built or the file written.
+  int writeFile(const ZxString& path, int form);
+  // Files are read through the OS layer's readFile (regular files only, at
+  // most zxos::kMaxReadBytes). kFormBinary: unpack the file; kFormText:
+  // read the text file (wrapped in
   // "<pack>\n" ... "\n</pack>"); kFormJob: binary first, then the job text
   // reader (see setJobTextReader). Returns the byte count read (the wrapped
   // length for text), 0 on failure.
-  int readFile(const char* path, int form);
+  int readFile(const ZxString& path, int form);
 
   // Hook for the job file form: called by readFile(path, kFormJob) when the
   // file is not a binary file; answers like readFile. Without a hook the
   // text file is read into the target directly.
-  using JobTextReader = int (*)(ZxPack& target, const char* path);
+  using JobTextReader = int (*)(ZxPack& target, const ZxString& path);
   static void setJobTextReader(JobTextReader reader);
 
   // The encoded bytes of the last pack()/toText() (null before any).

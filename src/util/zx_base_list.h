@@ -22,6 +22,8 @@
 #include <new>
 #include <utility>
 
+#include "util/zx_out_of_memory.h"
+
 template <class T>
 class ZxBaseList {
  public:
@@ -93,7 +95,10 @@ class ZxBaseList {
         capacity = kMaxBlockBytes / static_cast<long long>(sizeof(T));
       if (capacity < 1) capacity = 1;
       void* raw = ::operator new(kHeaderSize + sizeof(T) * static_cast<size_t>(capacity), std::nothrow);
-      if (!raw) return nullptr;
+      if (!raw) {
+        ZxOutOfMemory::note();
+        return nullptr;
+      }
       blocks_ = new (raw) Block{blocks_, static_cast<int>(capacity), 0};
     }
     void* slot = blockSlots(blocks_) + blocks_->used;
@@ -166,8 +171,11 @@ class ZxBaseList {
 
   bool grow() {
     long long wanted = 2LL * capacity_ + 1;
-    if (wanted > 0x7FFFFFFF) return false;
-    T** fresh = new (std::nothrow) T*[static_cast<size_t>(wanted)];
+    if (wanted > 0x7FFFFFFF) {
+      ZxOutOfMemory::note();  // more items than a list can count
+      return false;
+    }
+    T** fresh = zxNewArray<T*>(static_cast<size_t>(wanted));
     if (!fresh) return false;
     for (int i = 0; i < capacity_; ++i) fresh[i] = items_[i];
     for (long long i = capacity_; i < wanted; ++i) fresh[i] = nullptr;

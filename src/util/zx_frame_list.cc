@@ -1,5 +1,6 @@
 // FrameList: the range grammar, name-pattern expansion and chunking.
 #include "util/zx_frame_list.h"
+#include "util/zx_out_of_memory.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -76,7 +77,8 @@ ZxString& appendLong(ZxString& s, long long v) {
   return s.append(buf, n);
 }
 
-// Counts what one expansion has handed on and refuses more once a bound is met.
+// Counts what one expansion has handed on and refuses more once a bound is
+// met, remembering which bound it was.
 class ExpandBudget {
  public:
   ExpandBudget(FrameList::Sink& sink, const FrameList::ExpandLimits& limits)
@@ -87,15 +89,22 @@ class ExpandBudget {
   // Hands one string to the sink; false (and the budget full) when a bound
   // or the sink refuses it.
   bool put(const char* bytes, int n) {
-    if (full_ || strings_ >= maxStrings_ || bytes_ + n > maxBytes_ || !sink_.take(bytes, n)) {
-      full_ = true;
-      return false;
-    }
+    if (full()) return false;
+    if (strings_ >= maxStrings_) return stop(FrameList::Outcome::kTooManyStrings);
+    if (bytes_ + n > maxBytes_) return stop(FrameList::Outcome::kTooManyBytes);
+    if (!sink_.take(bytes, n)) return stop(FrameList::Outcome::kStopped);
     ++strings_;
     bytes_ += n;
     return true;
   }
   bool put(const ZxString& s) { return put(s.c_str(), s.length()); }
+  // Ends the expansion for `why`; answers false, for the caller to return.
+  bool stop(FrameList::Outcome why) {
+    if (!full()) outcome_ = why;
+    return false;
+  }
+  bool full() const { return outcome_ != FrameList::Outcome::kComplete; }
+  FrameList::Outcome outcome() const { return outcome_; }
 
  private:
   FrameList::Sink& sink_;
@@ -103,7 +112,7 @@ class ExpandBudget {
   const long long maxBytes_;
   int strings_ = 0;
   long long bytes_ = 0;
-  bool full_ = false;
+  FrameList::Outcome outcome_ = FrameList::Outcome::kComplete;
 };
 
 // Appends each string to an owning list of strings.
@@ -113,7 +122,7 @@ class ListSink : public FrameList::Sink {
   bool take(const char* bytes, int n) override {
     // A frame name is finished text: its buffer is sized to fit, not grown
     // by the append rule (a fourth of the memory of a long expansion).
-    ZxString* item = new (std::nothrow) ZxString;
+    ZxString* item = zxNew<ZxString>();
     if (!item) return false;
     item->assignFitted(bytes, n);
     int before = out_.count();
@@ -162,7 +171,9 @@ bool expandItem(FrameList& frames, const ZxString& item, ExpandBudget& budget) {
   // The token right after the range (normally the "]") is dropped too.
   for (size_t t = open + 3; t < tokens.size(); ++t) suffix.append(p + tokens[t].start, tokens[t].length);
 
-  frames.parse(ZxString(p + tokens[open + 1].start, tokens[open + 1].length));
+  // A range past the frame bound still hands on the frames it kept (the
+  // limits and the sink may stop earlier); the expansion then ends as cut.
+  const bool whole = frames.parse(ZxString(p + tokens[open + 1].start, tokens[open + 1].length));
   const int width = frames.padWidth();
   ZxString s;  // one buffer for every frame's string
   for (int i = 0; i < frames.count(); ++i) {
@@ -170,6 +181,9 @@ bool expandItem(FrameList& frames, const ZxString& item, ExpandBudget& budget) {
     s.append(prefix).appendPadded(frames.frameAt(i), width).append(suffix);
     if (!budget.put(s)) return false;
   }
+  if (!whole)
+    return budget.stop(frames.ranOutOfMemory() ? FrameList::Outcome::kStopped
+                                               : FrameList::Outcome::kTooManyFrames);
   return true;
 }
 
@@ -227,8 +241,11 @@ bool FrameList::reserve(long long wanted) {
   long long size = std::max<long long>(16, 2LL * capacity_);
   if (size < wanted) size = wanted;
   if (size > 0x7FFFFFFF) size = 0x7FFFFFFF;
-  int* fresh = new (std::nothrow) int[static_cast<size_t>(size)];
-  if (!fresh) return false;
+  int* fresh = zxNewArray<int>(static_cast<size_t>(size));
+  if (!fresh) {
+    outOfMemory_ = true;
+    return false;
+  }
   if (count_ > 0) std::memcpy(fresh, frames_, sizeof(int) * static_cast<size_t>(count_));
   delete[] frames_;
   frames_ = fresh;
@@ -271,39 +288,63 @@ bool FrameList::addRange(long long a, long long b, long long step, bool except) 
   return true;
 }
 
-void FrameList::parse(const ZxString& text) {
-  count_ = 0;
-  padWidth_ = 0;
+namespace {
+
+// Reads the items of a range text and hands each to `sink`:
+// sink.single(a) for "a", sink.range(a, b, step, except) for "a-b" (step 1),
+// "a-bxs" and "a-bXs" (except true). Each answers false to stop the reading.
+// `padWidth` receives the digits of the first number (0 when the text does
+// not begin with one). Answers false when the sink stopped the reading.
+template <class Sink>
+bool readRangeItems(const ZxString& text, int& padWidth, Sink& sink) {
+  padWidth = 0;
   RangeReader reader(text.c_str(), text.length());
   bool first = true;
   for (;;) {
     long long a = 0;
     int digits = 0;
-    if (!reader.number(a, digits)) return;
-    if (first) padWidth_ = digits;
+    if (!reader.number(a, digits)) return true;
+    if (first) padWidth = digits;
     first = false;
     reader.skipGaps();
     if (reader.peek() == '-') {
       reader.advance();
       long long b = 0;
-      if (!reader.number(b, digits)) return;
+      if (!reader.number(b, digits)) return true;
       reader.skipGaps();
       char c = reader.peek();
       if (c == 'x' || c == 'X') {
         reader.advance();
         long long step = 0;
-        if (!reader.number(step, digits)) return;
-        if (!addRange(a, b, step, c == 'X')) return;
-      } else if (!addRange(a, b, 1, false)) {
-        return;
+        if (!reader.number(step, digits)) return true;
+        if (!sink.range(a, b, step, c == 'X')) return false;
+      } else if (!sink.range(a, b, 1, false)) {
+        return false;
       }
-    } else if (!addLimited(a)) {
-      return;
+    } else if (!sink.single(a)) {
+      return false;
     }
     reader.skipGaps();
-    if (reader.peek() != ',') return;
+    if (reader.peek() != ',') return true;
     reader.advance();
   }
+}
+
+}  // namespace
+
+bool FrameList::parse(const ZxString& text) {
+  count_ = 0;
+  cut_ = false;
+  outOfMemory_ = false;
+  struct Adder {
+    FrameList& list;
+    bool single(long long a) { return list.addLimited(a); }
+    bool range(long long a, long long b, long long step, bool except) {
+      return list.addRange(a, b, step, except);
+    }
+  } adder{*this};
+  if (!readRangeItems(text, padWidth_, adder)) cut_ = true;
+  return !cut_;
 }
 
 void FrameList::sortUnique() {
@@ -327,35 +368,37 @@ bool FrameList::isRangeText(const ZxString& text) {
   return solid;
 }
 
-void FrameList::expand(const ZxString& text, ZxBaseList<ZxString>& out) {
-  expand(text, out, ExpandLimits{kMaxExpandStrings, kMaxExpandBytes});
+FrameList::Outcome FrameList::expand(const ZxString& text, ZxBaseList<ZxString>& out) {
+  return expand(text, out, ExpandLimits{kMaxExpandStrings, kMaxExpandBytes});
 }
 
-void FrameList::expand(const ZxString& text, ZxBaseList<ZxString>& out, const ExpandLimits& limits) {
+FrameList::Outcome FrameList::expand(const ZxString& text, ZxBaseList<ZxString>& out, const ExpandLimits& limits) {
   ListSink sink(out);
-  expand(text, sink, limits);
+  return expand(text, sink, limits);
 }
 
-void FrameList::expand(const ZxString& text, Sink& sink, const ExpandLimits& limits) {
+FrameList::Outcome FrameList::expand(const ZxString& text, Sink& sink, const ExpandLimits& limits) {
   ExpandBudget budget(sink, limits);
   if (!isRangeText(text)) {
     expandPatterns(*this, text, budget);
-    return;
+    return budget.outcome();
   }
-  parse(text);
+  const bool whole = parse(text);
   char buf[24];
   for (int i = 0; i < count_; ++i)
-    if (!budget.put(buf, formatDecimal(frames_[i], buf))) return;
+    if (!budget.put(buf, formatDecimal(frames_[i], buf))) return budget.outcome();
+  if (!whole) budget.stop(outOfMemory_ ? Outcome::kStopped : Outcome::kTooManyFrames);
+  return budget.outcome();
 }
 
 namespace {
 
 // One chunk: its first frame, "-" and its last frame when they differ, and
 // "x" and the spacing when the spacing is more than 1.
-void appendChunk(ZxBaseList<ZxString>& out, int first, int last, long long spacing) {
+void appendChunk(ZxBaseList<ZxString>& out, long long first, long long last, long long spacing) {
   ZxString s;
-  s.appendInt(first);
-  if (last != first) s.append('-').appendInt(last);
+  appendLong(s, first);
+  if (last != first) appendLong(s.append('-'), last);
   if (spacing > 1) appendLong(s.append('x'), spacing);
   out.append(new ZxString(s));
 }
@@ -409,4 +452,247 @@ void FrameList::chunk(int size, ZxBaseList<ZxString>& out) {
       ++i;
     }
   }
+}
+
+// ---- chunks from the ranges themselves ----------------------------------------
+
+namespace {
+
+// `count` frames from `first` upwards in steps of `step` (1 for one frame).
+struct FrameRun {
+  long long first;
+  long long step;
+  long long count;
+  long long last() const { return first + step * (count - 1); }
+  bool interval() const { return step == 1; }
+};
+
+// The runs of a range text, each turned ascending (the chunks only depend on
+// the set of frames). A run that continues the one before it with the same
+// spacing joins it, so an ascending text keeps as few runs as it has gaps.
+class RunList {
+ public:
+  RunList() = default;
+  RunList(const RunList&) = delete;
+  RunList& operator=(const RunList&) = delete;
+  ~RunList() { delete[] runs_; }
+
+  bool single(long long a) { return add(FrameRun{a, 1, 1}); }
+
+  bool range(long long a, long long b, long long step, bool except) {
+    if (step < 0) step = -step;
+    if (step == 0) step = 1;
+    const long long span = b < a ? a - b : b - a;
+    const bool down = b < a;
+    if (!except) {
+      const long long count = span / step + 1;
+      const long long end = down ? a - step * (count - 1) : a + step * (count - 1);
+      return add(FrameRun{down ? end : a, step, count});
+    }
+    // Every frame from a to b but those at a multiple of the step from a.
+    if (step == 1) return true;
+    if (step == 2) {  // the odd offsets: one run of spacing 2
+      const long long count = (span + 1) / 2;
+      if (count == 0) return true;
+      return add(FrameRun{down ? a - (2 * count - 1) : a + 1, 2, count});
+    }
+    // Blocks of step - 1 consecutive frames between the excepted ones,
+    // taken in ascending order of their frames.
+    if (span < 1) return true;
+    const long long blocks = (span - 1) / step + 1;
+    for (long long i = 0; i < blocks; ++i) {
+      const long long m = down ? blocks - 1 - i : i;
+      const long long lo = m * step + 1;
+      const long long hi = std::min(lo + step - 2, span);
+      if (!add(FrameRun{down ? a - hi : a + lo, 1, hi - lo + 1})) return false;
+    }
+    return true;
+  }
+
+  // Sorts the runs and joins overlapping and adjacent intervals. False when
+  // stepped runs overlap, which only a frame-by-frame walk can untangle.
+  bool normalise() {
+    if (!sorted_)
+      std::sort(runs_, runs_ + count_,
+                [](const FrameRun& x, const FrameRun& y) { return x.first < y.first; });
+    int w = 0;
+    for (int i = 0; i < count_; ++i) {
+      const FrameRun& r = runs_[i];
+      if (w > 0) {
+        FrameRun& prev = runs_[w - 1];
+        if (r.first <= prev.last() + (prev.interval() && r.interval() ? 1 : 0)) {
+          if (!prev.interval() || !r.interval()) return false;
+          prev.count = std::max(prev.last(), r.last()) - prev.first + 1;
+          continue;
+        }
+      }
+      runs_[w++] = r;
+    }
+    count_ = w;
+    sorted_ = true;
+    return true;
+  }
+
+  int count() const { return count_; }
+  const FrameRun& at(int i) const { return runs_[i]; }
+  long long frames() const {
+    long long n = 0;
+    for (int i = 0; i < count_; ++i) n += runs_[i].count;
+    return n;
+  }
+  FrameList::Outcome outcome() const { return outcome_; }
+
+ private:
+  bool add(const FrameRun& r) {
+    if (count_ > 0) {
+      FrameRun& l = runs_[count_ - 1];
+      if (r.first <= l.last()) {
+        sorted_ = false;
+      } else if (r.first == l.last() + l.step && (r.count == 1 || r.step == l.step) &&
+                 (l.count > 1 || r.step == 1)) {
+        l.count += r.count;  // continues the run before
+        return true;
+      }
+    }
+    if (count_ >= FrameList::kMaxRanges) {
+      outcome_ = FrameList::Outcome::kTooManyRanges;
+      return false;
+    }
+    if (count_ == capacity_) {
+      const int wanted =
+          capacity_ < 16 ? 16
+                         : (capacity_ > FrameList::kMaxRanges / 2 ? FrameList::kMaxRanges : 2 * capacity_);
+      FrameRun* fresh = zxNewArray<FrameRun>(static_cast<size_t>(wanted));
+      if (!fresh) {
+        outcome_ = FrameList::Outcome::kStopped;
+        return false;
+      }
+      if (count_ > 0) std::memcpy(fresh, runs_, sizeof(FrameRun) * static_cast<size_t>(count_));
+      delete[] runs_;
+      runs_ = fresh;
+      capacity_ = wanted;
+    }
+    runs_[count_++] = r;
+    return true;
+  }
+
+  FrameRun* runs_ = nullptr;
+  int count_ = 0;
+  int capacity_ = 0;
+  bool sorted_ = true;
+  FrameList::Outcome outcome_ = FrameList::Outcome::kComplete;
+};
+
+// Walks the chunks of sorted, disjoint runs as FrameList::chunk() walks
+// frames, but a stretch of equally spaced frames is taken whole:
+// emit.run(first, spacing, frames) for such a stretch (cut into chunks by
+// the emitter) and emit.single(frame) for a frame in no stretch.
+template <class Emit>
+void walkChunks(const RunList& runs, Emit& emit) {
+  struct Pos {
+    int k;
+    long long j;
+  };
+  const int n = runs.count();
+  auto frame = [&runs](Pos p) { return runs.at(p.k).first + runs.at(p.k).step * p.j; };
+  auto next = [&runs](Pos p) { return p.j + 1 < runs.at(p.k).count ? Pos{p.k, p.j + 1} : Pos{p.k + 1, 0}; };
+  Pos p{0, 0};
+  while (p.k < n) {
+    const Pos p1 = next(p);
+    if (p1.k < n) {
+      const Pos p2 = next(p1);
+      const long long d = frame(p1) - frame(p);
+      if (p2.k < n && frame(p2) - frame(p1) == d) {
+        // A stretch of spacing d: within a run of that step it runs to the
+        // run's end, and on into the next run while the gap stays d.
+        Pos e = p2;
+        long long length = 3;
+        for (;;) {
+          const FrameRun& r = runs.at(e.k);
+          if (e.j + 1 < r.count) {
+            if (r.step != d) break;
+            length += r.count - 1 - e.j;
+            e.j = r.count - 1;
+          }
+          if (e.k + 1 >= n || runs.at(e.k + 1).first - frame(e) != d) break;
+          e = Pos{e.k + 1, 0};
+          ++length;
+        }
+        if (!emit.run(frame(p), d, length)) return;
+        p = next(e);
+        continue;
+      }
+    }
+    if (!emit.single(frame(p))) return;
+    p = p1;
+  }
+}
+
+// Counts the chunks a walk gives.
+struct ChunkCounter {
+  long long size;
+  long long chunks = 0;
+  bool run(long long, long long, long long length) {
+    chunks += (length - 1) / size + 1;
+    return true;
+  }
+  bool single(long long) {
+    ++chunks;
+    return true;
+  }
+};
+
+// Appends the chunks a walk gives, cut as FrameList::chunk() cuts a run:
+// every `size` frames from the run's first, the last chunk to its end.
+struct ChunkWriter {
+  long long size;
+  ZxBaseList<ZxString>& out;
+  bool run(long long first, long long d, long long length) {
+    const long long full = (length - 1) / size;
+    for (long long m = 0; m < full; ++m)
+      appendChunk(out, first + m * size * d, first + (m * size + size - 1) * d, d);
+    appendChunk(out, first + full * size * d, first + (length - 1) * d, d);
+    return !ZxOutOfMemory::noted();
+  }
+  bool single(long long f) {
+    appendChunk(out, f, f, 1);
+    return !ZxOutOfMemory::noted();
+  }
+};
+
+}  // namespace
+
+FrameList::Outcome FrameList::chunkRanges(const ZxString& text, int size, ZxBaseList<ZxString>& out) {
+  if (size <= 0) return Outcome::kComplete;
+  ZxOutOfMemory::Watch watch;
+  RunList runs;
+  int padWidth = 0;
+  if (!readRangeItems(text, padWidth, runs)) return runs.outcome();
+  if (!runs.normalise()) {
+    // Overlapping stepped ranges: frame by frame, within the frame bound.
+    if (runs.frames() > kMaxFrames) return Outcome::kTooManyFrames;
+    FrameList frames;
+    for (int i = 0; i < runs.count(); ++i)
+      for (long long k = 0; k < runs.at(i).count; ++k)
+        if (!frames.add(static_cast<int>(runs.at(i).first + runs.at(i).step * k))) return Outcome::kStopped;
+    frames.chunk(size, out);
+    return watch.failed() ? Outcome::kStopped : Outcome::kComplete;
+  }
+  const long long total = runs.frames();
+  if (total == 0) return Outcome::kComplete;
+  if (total <= 2) {
+    // One or two frames: FrameList::chunk()'s own rules for them.
+    FrameList frames;
+    for (int i = 0; i < runs.count(); ++i)
+      for (long long k = 0; k < runs.at(i).count; ++k)
+        frames.add(static_cast<int>(runs.at(i).first + runs.at(i).step * k));
+    frames.chunk(size, out);
+    return watch.failed() ? Outcome::kStopped : Outcome::kComplete;
+  }
+  ChunkCounter counter{size};
+  walkChunks(runs, counter);
+  if (counter.chunks > kMaxChunks) return Outcome::kTooManyChunks;
+  ChunkWriter writer{size, out};
+  walkChunks(runs, writer);
+  return watch.failed() ? Outcome::kStopped : Outcome::kComplete;
 }

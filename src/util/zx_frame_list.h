@@ -21,12 +21,13 @@
 
 class FrameList : public ZxBase {
  public:
-  // The most frames one parse may produce. A range text that asks for more
-  // ("1-2000000000") stops there as if the text ended. Every frame can
-  // become a string of its own (a chunk of one frame, an expanded name) at
-  // about a hundred bytes each, so the bound is what keeps a ten-byte text
-  // within 64 MB of strings: 400,000 frames is more than four hours of film
-  // at 24 frames a second, far more than one render job holds.
+  // The most frames one parse may produce, and the most strings one
+  // expand() or chunk list may hand on: every frame can become a string of
+  // its own (a chunk of one frame, an expanded name) at about a hundred
+  // bytes each, so the bound keeps a ten-byte text within 64 MB of strings.
+  // 400,000 frames is more than four hours of film at 24 frames a second,
+  // far more than one render job holds. A text that asks for more is not cut
+  // short silently: parse() and expand() say so, and the commands fail.
   static constexpr int kMaxFrames = 400000;
   // The most strings one expand() may append, and the most bytes of text
   // they may hold together. Name patterns can repeat a long name for every
@@ -35,6 +36,24 @@ class FrameList : public ZxBase {
   // frames stays well within both.
   static constexpr int kMaxExpandStrings = kMaxFrames;
   static constexpr long long kMaxExpandBytes = 32LL * 1024 * 1024;
+  // The most chunks one chunkRanges() answers (each is a string of its own),
+  // and the most separate ranges it keeps while reading the text: items
+  // that continue the one before ("1,2,3", "1-5,6-9") join it, so only
+  // ranges with gaps between them count. Either bound is met long before
+  // memory runs short, and a text that needs more fails instead of being cut.
+  static constexpr int kMaxChunks = kMaxFrames;
+  static constexpr int kMaxRanges = kMaxFrames;
+
+  // How an expansion or a chunking ended.
+  enum class Outcome {
+    kComplete,        // everything the text asked for was handed on
+    kTooManyFrames,   // a range asked for more than kMaxFrames frames
+    kTooManyStrings,  // more strings than the limit
+    kTooManyBytes,    // more bytes of text than the limit
+    kTooManyRanges,   // more than kMaxRanges separate ranges
+    kTooManyChunks,   // more than kMaxChunks chunks
+    kStopped          // the sink refused a string, or memory ran out
+  };
 
   FrameList() = default;
   FrameList(const FrameList& other);
@@ -44,13 +63,19 @@ class FrameList : public ZxBase {
   int typeId() const override { return 89; }
 
   // Empties the list, then adds the frames of `text` and sets padWidth().
-  void parse(const ZxString& text);
+  // False when the text asked for more than kMaxFrames frames (the list
+  // then holds the first kMaxFrames, as if the text had ended there) or
+  // memory ran out; reading that stops where the grammar is not met is not
+  // a failure.
+  bool parse(const ZxString& text);
   // Appends one frame; false (and nothing changed) when the array cannot grow.
   bool add(int frame);
   // The frame at position i; 0 when out of range.
   int frameAt(int i) const { return (i < 0 || i >= count_) ? 0 : frames_[i]; }
   int count() const { return count_; }
   void clear() { count_ = 0; }
+  // Whether the last parse() stopped because memory ran out.
+  bool ranOutOfMemory() const { return outOfMemory_; }
   // Digits of the first number of the last parsed range text, counted
   // without its sign (0 when that text did not begin with a number).
   int padWidth() const { return padWidth_; }
@@ -67,9 +92,10 @@ class FrameList : public ZxBase {
   // range text, or else the expansion of a ","-separated list of name
   // patterns, whose first "[range]" is replaced by each frame zero-filled to
   // the range's padWidth(). Stops once kMaxExpandStrings strings or
-  // kMaxExpandBytes bytes have been appended. Leaves the list holding the
+  // kMaxExpandBytes bytes have been appended, or a range asks for more than
+  // kMaxFrames frames, and answers which it was. Leaves the list holding the
   // frames of the last range text it parsed.
-  void expand(const ZxString& text, ZxBaseList<ZxString>& out);
+  Outcome expand(const ZxString& text, ZxBaseList<ZxString>& out);
 
   // The same with tighter bounds than kMaxExpandStrings and kMaxExpandBytes
   // (values above those are lowered to them).
@@ -77,7 +103,7 @@ class FrameList : public ZxBase {
     int strings;
     long long bytes;
   };
-  void expand(const ZxString& text, ZxBaseList<ZxString>& out, const ExpandLimits& limits);
+  Outcome expand(const ZxString& text, ZxBaseList<ZxString>& out, const ExpandLimits& limits);
 
   // Receives the strings of an expansion one at a time, for callers that
   // turn each into something else and need not keep them all.
@@ -88,7 +114,7 @@ class FrameList : public ZxBase {
     // only. False stops the expansion.
     virtual bool take(const char* bytes, int n) = 0;
   };
-  void expand(const ZxString& text, Sink& sink, const ExpandLimits& limits);
+  Outcome expand(const ZxString& text, Sink& sink, const ExpandLimits& limits);
 
   // Sorts and de-duplicates the frames, then appends to `out` the range texts
   // of consecutive chunks of at most `size` frames. Nothing for a size of 0
@@ -96,6 +122,18 @@ class FrameList : public ZxBase {
   // frames: two frames more than 2^31 - 1 apart, whose step no range text
   // can hold, become a chunk each.
   void chunk(int size, ZxBaseList<ZxString>& out);
+
+  // The chunks of the range text `text`, as parse() followed by chunk()
+  // would give them, but worked out from the ranges themselves rather than
+  // from every frame: the cost follows the chunks answered and the items of
+  // the text, not the frames, so "1-1000000" by 10 costs its 100,000 chunks
+  // and no more. Appends nothing and answers kTooManyChunks when the answer
+  // would have more than kMaxChunks chunks, kTooManyRanges or
+  // kTooManyFrames when the text is too large to be worked out (more than
+  // kMaxRanges separate ranges; overlapping stepped ranges with more than
+  // kMaxFrames frames), kStopped when memory ran out (what was appended
+  // is then incomplete).
+  static Outcome chunkRanges(const ZxString& text, int size, ZxBaseList<ZxString>& out);
 
  private:
   bool reserve(long long wanted);
@@ -108,4 +146,6 @@ class FrameList : public ZxBase {
   int count_ = 0;
   int padWidth_ = 0;
   int capacity_ = 0;
+  bool cut_ = false;          // the last parse stopped at kMaxFrames or ran out of memory
+  bool outOfMemory_ = false;  // ... and it was memory
 };

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <new>
 
+#include "util/zx_out_of_memory.h"
+
 namespace {
 ZxString::ReleaseObserver g_releaseObserver = nullptr;
 
@@ -16,13 +18,24 @@ void wipe(char* p, int n) {
   for (int i = 0; i < n; ++i) v[i] = 0;
 }
 
-// max(16, 4 * needed + extra), capped at INT_MAX.
+// Strings up to this length grow fourfold; longer ones by half again, so
+// that a string of hundreds of megabytes does not ask for four times that
+// (the copying stays amortised constant per byte either way).
+constexpr long long kLargeString = 1LL << 20;
+
+// max(16, 4 * needed + extra) for strings up to kLargeString,
+// needed * 3 / 2 + extra beyond; capped at INT_MAX.
 long long grownSize(long long needed, long long extra) {
-  long long s = 4 * needed + extra;
+  long long s = needed <= kLargeString ? 4 * needed + extra : needed + needed / 2 + extra;
   if (s < 16) s = 16;
   if (s > INT_MAX) s = INT_MAX;
   return s;
 }
+
+// A buffer for an assigned text of `n` bytes: the growth rule for short
+// texts; past kLargeString exactly the text and its NUL, since an assigned
+// text of that size is almost always final (a decoded field, a copy).
+long long assignedSize(long long n) { return n <= kLargeString ? grownSize(n, 4) : n + 1; }
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 }  // namespace
@@ -68,7 +81,9 @@ void ZxString::takeFrom(ZxString& other) noexcept {
 char* ZxString::allocate(long long size) {
   if (size <= kInlineSize && data_ != inline_) return inline_;
   if (size < kInlineSize) size = kInlineSize;
-  return new (std::nothrow) char[static_cast<size_t>(size)];
+  char* fresh = new (std::nothrow) char[static_cast<size_t>(size)];
+  if (!fresh) ZxOutOfMemory::note();
+  return fresh;
 }
 
 void ZxString::release() {
@@ -84,7 +99,10 @@ void ZxString::release() {
 
 bool ZxString::reserveKeep(long long needed, long long newSize) {
   if (size_ >= needed + 1) return true;
-  if (needed + 1 > INT_MAX || newSize < needed + 1) return false;
+  if (needed + 1 > INT_MAX || newSize < needed + 1) {
+    ZxOutOfMemory::note();  // more than a string can hold
+    return false;
+  }
   char* fresh = allocate(newSize);
   if (!fresh) return false;
   if (data_)
@@ -102,9 +120,12 @@ bool ZxString::reserveKeep(long long needed, long long newSize) {
 ZxString& ZxString::assign(const char* text) {
   if (!text || (data_ && text == data_)) return *this;
   size_t n = std::strlen(text);
-  if (n >= static_cast<size_t>(INT_MAX)) return *this;
+  if (n >= static_cast<size_t>(INT_MAX)) {
+    ZxOutOfMemory::note();
+    return *this;
+  }
   // Unlike assign(bytes, 0), an empty text still makes sure a buffer exists.
-  return copyIn(text, static_cast<int>(n), grownSize(static_cast<long long>(n), 4));
+  return copyIn(text, static_cast<int>(n), assignedSize(static_cast<long long>(n)));
 }
 
 ZxString& ZxString::assign(const char* bytes, int n) {
@@ -113,7 +134,7 @@ ZxString& ZxString::assign(const char* bytes, int n) {
     clear();
     return *this;
   }
-  return copyIn(bytes, n, grownSize(n, 4));
+  return copyIn(bytes, n, assignedSize(n));
 }
 
 ZxString& ZxString::assignFittedSlow(const char* bytes, int n) {
@@ -128,7 +149,10 @@ ZxString& ZxString::assignFittedSlow(const char* bytes, int n) {
 ZxString& ZxString::copyIn(const char* bytes, int n, long long newSize) {
   // The source may lie inside our own buffer: copy before releasing it.
   if (size_ < n + 1) {
-    if (newSize < static_cast<long long>(n) + 1 || newSize > INT_MAX) return *this;
+    if (newSize < static_cast<long long>(n) + 1 || newSize > INT_MAX) {
+      ZxOutOfMemory::note();
+      return *this;
+    }
     char* fresh = allocate(newSize);
     if (!fresh) return *this;
     if (n > 0) std::memmove(fresh, bytes, static_cast<size_t>(n));
@@ -164,6 +188,11 @@ ZxString& ZxString::assign(float value) {
   return appendFloat(value);
 }
 
+bool ZxString::reserve(int n) {
+  if (n < 0) return false;
+  return reserveKeep(n, static_cast<long long>(n) + 1);
+}
+
 void ZxString::clear() {
   if (!data_) return;
   length_ = 0;
@@ -172,7 +201,10 @@ void ZxString::clear() {
 
 char* ZxString::duplicate() const {
   char* copy = new (std::nothrow) char[static_cast<size_t>(length_) + 1];
-  if (!copy) return nullptr;
+  if (!copy) {
+    ZxOutOfMemory::note();
+    return nullptr;
+  }
   if (length_ > 0) std::memcpy(copy, data_, static_cast<size_t>(length_));
   copy[length_] = 0;
   return copy;
@@ -181,7 +213,10 @@ char* ZxString::duplicate() const {
 ZxString& ZxString::append(const char* bytes, int n) {
   if (!bytes || n <= 0) return *this;
   long long needed = static_cast<long long>(length_) + n;
-  if (needed + 1 > INT_MAX) return *this;
+  if (needed + 1 > INT_MAX) {
+    ZxOutOfMemory::note();
+    return *this;
+  }
   // The source may lie inside our own buffer, which growth releases.
   if (size_ < needed + 1 && data_ && bytes >= data_ && bytes < data_ + size_) {
     ZxString copy(bytes, n);
@@ -197,7 +232,10 @@ ZxString& ZxString::append(const char* bytes, int n) {
 ZxString& ZxString::append(const char* text) {
   if (!text) return *this;
   size_t n = std::strlen(text);
-  if (n >= static_cast<size_t>(INT_MAX)) return *this;
+  if (n >= static_cast<size_t>(INT_MAX)) {
+    ZxOutOfMemory::note();
+    return *this;
+  }
   return append(text, static_cast<int>(n));
 }
 
@@ -316,7 +354,21 @@ bool ZxString::contains(char c) const {
 bool ZxString::contains(const ZxString& s) const {
   if (s.length_ == 0) return true;
   if (s.length_ > length_) return false;
-  return memmem(data_, static_cast<size_t>(length_), s.data_, static_cast<size_t>(s.length_)) != nullptr;
+  // Candidates are found with memchr on the first byte and checked with
+  // memcmp from the second on (memmem is not on every platform). A
+  // candidate that fails is passed by one byte; the scans stay short for
+  // the texts the library searches (names, paths, list items).
+  const char first = s.data_[0];
+  const size_t rest = static_cast<size_t>(s.length_) - 1;
+  const char* p = data_;
+  const char* last = data_ + (length_ - s.length_);  // the last place a match can start
+  while (p <= last) {
+    p = static_cast<const char*>(std::memchr(p, first, static_cast<size_t>(last - p) + 1));
+    if (!p) return false;
+    if (std::memcmp(p + 1, s.data_ + 1, rest) == 0) return true;
+    ++p;
+  }
+  return false;
 }
 
 bool ZxString::hasLineBreak() const { return contains('\r') || contains('\n'); }

@@ -13,10 +13,15 @@
 // Growth rule: a buffer that is too small is replaced by one of
 // max(16, 4 * needed + 4) bytes (max(16, 4 * length + 8) when one character
 // is appended), so repeated appends cost amortised constant time per byte.
-// assignFitted() (used by the decoders, which know the final length) sizes a
-// new buffer to fit instead. clear() keeps the buffer. A string never grows
-// past INT_MAX bytes; an append or assignment that would, or whose
-// allocation fails, changes nothing.
+// Past 1 MiB the new buffer is only half again the needed size
+// (needed * 3 / 2 + 4), so that a large text never asks for four times its
+// size; appends stay amortised constant per byte. An assignment of more than
+// 1 MiB gets a buffer that fits the text (it is almost always final). assignFitted() (used by
+// the decoders, which know the final length) sizes a new buffer to fit
+// instead. clear() keeps the buffer. A string never grows past INT_MAX
+// bytes; an append or assignment that would, or whose allocation fails,
+// changes nothing and notes the failure (util/zx_out_of_memory.h), so the
+// operation that wanted the text can tell that it is incomplete.
 //
 // Secure strings (setSecure(true)) overwrite every buffer they give up with
 // zero bytes over its full capacity before releasing it.
@@ -69,6 +74,10 @@ class ZxString : public ZxBase {
     return assignFittedSlow(bytes, n);
   }
   void clear();
+  // Makes room for n bytes (and the NUL) without changing the content, in a
+  // buffer of exactly that size when it must grow; false (noted) when memory
+  // runs out. For readers that know the final length.
+  bool reserve(int n);
   int length() const { return length_; }
   bool isEmpty() const { return length_ == 0; }
   int capacity() const { return size_; }

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <set>
 #include <string>
@@ -323,6 +324,59 @@ TEST_F(JobTypeTest, TooLongPathsCountAsAbsentWithAWarning) {
   std::string printed = testing::internal::GetCapturedStdout();
   EXPECT_FALSE(type.valid());
   EXPECT_EQ(printed, "WARNING: " + typePath + " exceeds MAX_PATH.\n");
+}
+
+// A folder named again later in a search path is searched once: by the
+// same text, or by a text that leads to the same folder.
+TEST_F(JobTypeTest, SearchFoldersAreDistinctInOrder) {
+  const std::string t = types();
+  const std::string other = tmp_.mkdir("other");
+  const std::string link = tmp_.file("link");
+  ASSERT_EQ(::symlink(t.c_str(), link.c_str()), 0);
+  const std::string missing = tmp_.file("missing");
+  const std::string longMissing = tmp_.file(std::string(300, 'm'));
+  struct Case {
+    std::string path;
+    std::string folders;
+  } cases[] = {
+      {"", ""},
+      {";;", ""},
+      {t + ";" + t, t},
+      {t + ";" + t + "/;" + t + "/.;" + link + ";" + other + "/../types", t},
+      {link + ";" + t + ";" + other + ";" + t, link + "," + other},
+      // Folders that do not exist are told apart by their text.
+      {missing + ";" + missing + "/;" + missing, missing + "," + missing + "/"},
+      // A spelling too long to be listed does not hide a shorter one.
+      {longMissing + ";" + longMissing + ";" + t, longMissing + "," + t},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    ZxStringList folders;
+    searchFolders(zx(c.path), folders);
+    EXPECT_EQ(str(folders.join(",")), c.folders);
+  }
+}
+
+// A search path naming one folder thousands of times costs one listing of
+// it: the folder here is too long to be listed, and each listing would
+// leave a warning.
+TEST_F(JobTypeTest, RepeatedSearchFoldersAreListedOnce) {
+  addType(types(), "maya", "detail = d\n");
+  const std::string longDir = tmp_.file(std::string(300, 'l'));
+  std::string path;
+  for (int i = 0; i < 5000; ++i) path += longDir + ";";
+  path += types();
+  for (int i = 0; i < 5000; ++i) path += ";" + types();
+  env_.set("ZXPATH", path);
+  testing::internal::CaptureStdout();
+  ZxJobType type(zx("maya"));
+  ZxStringList names;
+  listJobTypes(ZxString(), names);
+  std::string printed = testing::internal::GetCapturedStdout();
+  EXPECT_TRUE(type.valid());
+  EXPECT_EQ(str(names.join(",")), "maya");
+  const std::string warning = "WARNING: " + longDir + " exceeds MAX_PATH.\n";
+  EXPECT_EQ(printed, warning + warning);  // one for the lookup, one for the listing
 }
 
 TEST_F(JobTypeTest, ListsValidTypesOnceSkippingDotFolders) {

@@ -1,6 +1,7 @@
 // The MEL interpreter of melhost, without plug-ins: values, control flow,
 // procedures, scopes, backquotes, source, output shapes and errors.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
@@ -150,16 +151,48 @@ TEST(MelInterpreter, ErrorsStopTheScriptWithTheirStatus) {
 TEST(MelInterpreter, DeepNestingIsASyntaxErrorNotACrash) {
   TempDir dir;
   const std::string parens = "print " + std::string(100000, '(') + "1" + std::string(100000, ')') + ";";
-  std::string chain = "int $x = 1";
-  for (int i = 0; i < 100000; ++i) chain += " + 1";
-  chain += ";";
+  std::string mixed = "int $x = 1";  // operators of alternating levels nest
+  for (int i = 0; i < 100000; ++i) mixed += " + (1";
+  mixed += std::string(100000, ')') + ";";
   std::string blocks = std::string(100000, '{') + std::string(100000, '}');
   std::string elses = "if (0) print 1;";
   for (int i = 0; i < 100000; ++i) elses += " else if (0) print 1;";
-  for (const std::string& script : {parens, chain, blocks, elses}) {
+  for (const std::string& script : {parens, mixed, blocks, elses}) {
     MelRun r = runMelhost({dir.write("deep.mel", script)});
     EXPECT_EQ(r.status, 2) << r.err.substr(0, 400);
     EXPECT_NE(r.err.find("syntax error"), std::string::npos) << r.err.substr(0, 400);
+  }
+}
+
+// A chain of operators of one level is not nesting: sums and joins of any
+// length work, left to right, with the usual precedence between levels and
+// "&&" / "||" skipping what their left side decides.
+TEST(MelInterpreter, LongOperatorChainsAreNotNesting) {
+  std::string sum = "int $x = 1", join = "string $s = \"ab\"", huge = "int $h = 1";
+  for (int i = 1; i < 1000; ++i) sum += "+1", join += " + \"ab\"";
+  for (int i = 1; i < 100000; ++i) huge += " + 1";
+  struct Case {
+    std::string script;
+    std::string out;
+  } cases[] = {
+      {sum + "; print $x;", "1000"},
+      {join + "; print (size($s));", "2000"},
+      {huge + "; print $h;", "100000"},
+      {"print (10 - 2 - 3);", "5"},
+      {"print (2 * 3 + 4 * 5 - 6 / 2 % 4);", "23"},
+      {"print (1 < 2 == 1);", "1"},
+      {"print (\"a\" + 1 + 2);", "a12"},
+      {"print (1 + 2 + \"a\");", "3a"},
+      {"print (0 && nosuch() || 1);", "1"},
+      {"print (1 || nosuch() || nosuch());", "1"},
+      {"print (1 && 2 && 0 && nosuch());", "0"},
+  };
+  TempDir dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script.substr(0, 60));
+    MelRun r = runMelhost({dir.write("chain.mel", c.script + "\n")});
+    EXPECT_EQ(r.status, 0) << r.err.substr(0, 400);
+    EXPECT_EQ(r.out, c.out);
   }
 }
 
@@ -198,6 +231,34 @@ TEST(MelInterpreter, SourceFindsFilesAndReportsTheirSyntaxErrors) {
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.err.find(broken + ":3:1: syntax error"), std::string::npos) << r.err;
   EXPECT_EQ(r.out, "");
+}
+
+// Script files that are not regular files: a named pipe with no writer
+// (which an ordinary open waits on for ever), a device and a folder. Each is
+// refused at once, as the main script, through source and as a plug-in.
+TEST(MelInterpreter, ScriptsThatAreNotRegularFilesAreRefusedAtOnce) {
+  TempDir dir;
+  const std::string fifo = dir.path() + "/pipe.mel";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string folder = dir.path() + "/folder.mel";
+  ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+  for (const std::string& path : {fifo, std::string("/dev/zero"), folder}) {
+    SCOPED_TRACE(path);
+    MelRun r = runMelhost({path}, 20);
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("\"" + path + "\" is not a regular file"), std::string::npos) << r.err;
+    r = runMelhost({"-c", "source \"" + path + "\"; print \"not reached\";"}, 20);
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("is not a regular file"), std::string::npos) << r.err;
+    // Nor is a plug-in opened that is not a regular file.
+    r = runMelhost({"-p", path, "-c", "print 1;"}, 20);
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("cannot be loaded: not a regular file"), std::string::npos) << r.err;
+  }
 }
 
 TEST(MelInterpreter, CatchShowsTheErrorAndGoesOn) {

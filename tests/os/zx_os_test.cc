@@ -3,6 +3,8 @@
 // reads, folder listings, the account name and the process environment.
 #include <fcntl.h>
 #include <pwd.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,6 +20,7 @@
 #include "os/zx_os_paths.h"
 #include "os/zx_os_user.h"
 #include "model/zx_string_list.h"
+#include "serial/zx_log_capture.h"
 
 namespace {
 
@@ -177,12 +180,40 @@ TEST(OsFiles, ReadFileTakesRegularFilesOnly) {
   EXPECT_EQ(str(out), data);  // bytes kept as they are, NUL and CR included
   ASSERT_TRUE(zxos::readFile(ZxString(empty.c_str()), out));
   EXPECT_TRUE(out.isEmpty());
-  const std::string refused[] = {dir, fifo, tmp.file("missing"), ""};
+  const std::string refused[] = {dir, fifo, tmp.file("missing"), "", "/dev/zero"};
   for (const std::string& path : refused) {
     out = "stale";
     EXPECT_FALSE(zxos::readFile(ZxString(path.c_str()), out)) << path;  // a FIFO must not block
     EXPECT_TRUE(out.isEmpty()) << path;
   }
+  // A NUL byte in the path would make the system read the file named by the
+  // bytes before it.
+  ZxString cut(file.c_str(), static_cast<int>(file.size()));
+  cut.append('\0').append("x");
+  EXPECT_FALSE(zxos::readFile(cut, out));
+  EXPECT_EQ(zxos::pathKind(cut), zxos::PathKind::kAbsent);
+}
+
+TEST(OsFiles, FileOverTheReadCapIsRefusedWithOneLogLine) {
+  TempDir tmp;
+  std::string big = tmp.file("big.conf");
+  int fd = ::open(big.c_str(), O_WRONLY | O_CREAT, 0644);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::ftruncate(fd, zxos::kMaxReadBytes + 1), 0);  // sparse: no disk space needed
+  ::close(fd);
+  std::string fits = tmp.file("fits.conf");
+  fd = ::open(fits.c_str(), O_WRONLY | O_CREAT, 0644);
+  ASSERT_EQ(::ftruncate(fd, 100), 0);
+  ::close(fd);
+
+  ZxLogCapture log;
+  ZxString out;
+  zxos::ReadFailure why = zxos::ReadFailure::kNone;
+  EXPECT_FALSE(zxos::readFile(ZxString(big.c_str()), out, &why));
+  EXPECT_EQ(why, zxos::ReadFailure::kTooLarge);
+  EXPECT_TRUE(zxos::readFile(ZxString(fits.c_str()), out));
+  EXPECT_EQ(out.length(), 100);
+  EXPECT_EQ(log.text(), "WARNING: " + big + " is larger than 64 MiB and was not read.\n");
 }
 
 TEST(OsFiles, WriteFileReplacesContentAndListingSkipsDots) {
@@ -194,6 +225,10 @@ TEST(OsFiles, WriteFileReplacesContentAndListingSkipsDots) {
   ASSERT_TRUE(zxos::readFile(path, back));
   EXPECT_EQ(str(back), "second");
   EXPECT_FALSE(zxos::writeFile(ZxString(tmp.file("no/such/dir").c_str()), "x"));
+  // The temporary file of each write went away with its rename.
+  ZxStringList left;
+  ASSERT_TRUE(zxos::listDirectory(ZxString(tmp.path().c_str()), left));
+  EXPECT_EQ(str(left.join(",")), "w");
 
   tmp.mkdir(".svn");
   tmp.mkdir("maya");
@@ -204,6 +239,78 @@ TEST(OsFiles, WriteFileReplacesContentAndListingSkipsDots) {
   ZxStringList none;
   EXPECT_FALSE(zxos::listDirectory(ZxString(tmp.file("missing").c_str()), none));
   EXPECT_EQ(none.count(), 0);
+}
+
+// What writeFile does with each kind of thing a path can name. Nothing but
+// regular files (directly or through a link) is ever written, opening never
+// blocks, and a refused path is left exactly as it was.
+TEST(OsFiles, WriteFileWritesRegularFilesOnly) {
+  TempDir tmp;
+  const std::string fifo = tmp.file("pipe");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string dir = tmp.mkdir("dir");
+  const std::string file = tmp.write("file", "old");
+  ::chmod(file.c_str(), 0600);
+  const std::string link = tmp.file("link");
+  ASSERT_EQ(::symlink(file.c_str(), link.c_str()), 0);
+  const std::string dangling = tmp.file("dangling");
+  ASSERT_EQ(::symlink(tmp.file("nowhere").c_str(), dangling.c_str()), 0);
+  const std::string withNul = file + std::string("\0x", 2);
+
+  struct Case {
+    const char* what;
+    std::string path;
+    bool written;
+  } cases[] = {
+      {"named pipe", fifo, false},   {"device", "/dev/null", false},
+      {"folder", dir, false},        {"link that leads nowhere", dangling, false},
+      {"NUL byte", withNul, false},  {"new file", tmp.file("new"), true},
+      {"existing file", file, true}, {"link to a file", link, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ZxString path(c.path.data(), static_cast<int>(c.path.size()));
+    EXPECT_EQ(zxos::writeFile(path, ZxString("new text")), c.written);
+  }
+  struct stat info;
+  ASSERT_EQ(::lstat(fifo.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISFIFO(info.st_mode));
+  ASSERT_EQ(::lstat(dangling.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  EXPECT_NE(::access(tmp.file("nowhere").c_str(), F_OK), 0);  // not created through the link
+  // The link still leads to the file, which was replaced and kept its mode.
+  ASSERT_EQ(::lstat(link.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  ASSERT_EQ(::stat(file.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0600u);
+  ZxString back;
+  ASSERT_TRUE(zxos::readFile(ZxString(file.c_str()), back));
+  EXPECT_EQ(str(back), "new text");
+}
+
+// A write that fails half-way (here: the file size limit) leaves the old
+// file whole and no temporary file behind.
+TEST(OsFiles, FailedWriteKeepsTheOldFile) {
+  TempDir tmp;
+  const std::string file = tmp.write("archive", "the old archive");
+  struct rlimit saved;
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  struct sigaction ignore = {}, old = {};
+  ignore.sa_handler = SIG_IGN;
+  ::sigaction(SIGXFSZ, &ignore, &old);
+  struct rlimit small = saved;
+  small.rlim_cur = 8;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  bool written = zxos::writeFile(ZxString(file.c_str()), ZxString(std::string(4096, 'x').c_str()));
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  ::sigaction(SIGXFSZ, &old, nullptr);
+  EXPECT_FALSE(written);
+  ZxString back;
+  ASSERT_TRUE(zxos::readFile(ZxString(file.c_str()), back));
+  EXPECT_EQ(str(back), "the old archive");
+  ZxStringList names;
+  ASSERT_TRUE(zxos::listDirectory(ZxString(tmp.path().c_str()), names));
+  EXPECT_EQ(str(names.join(",")), "archive");
 }
 
 TEST(OsUser, NameAndIdComeFromTheProcessAccount) {

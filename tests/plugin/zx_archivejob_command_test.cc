@@ -5,6 +5,7 @@
 #include <maya/MArgList.h>
 #include <maya/MPxCommand.h>
 #include <mayahost/host.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -147,6 +148,42 @@ TEST(ArchivejobCommand, ArgumentAndFileErrors) {
   jobToHash(&defaults, defaultHash);
   EXPECT_EQ(number.result.array[0], defaultHash.c_str());
   std::remove(path.c_str());
+}
+
+// Paths that cannot be written: nothing is opened that could block (a named
+// pipe or a device), nothing is written under another name (a NUL byte cut
+// the path short before), and what was there stays as it was. Each answers
+// success with an empty result.
+TEST(ArchivejobCommand, RefusedPathsAreLeftAlone) {
+  const std::string base = tempPath("refused");
+  ::mkdir(base.c_str(), 0700);
+  const std::string fifo = base + "/pipe";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string folder = base + "/folder";
+  ::mkdir(folder.c_str(), 0700);
+  const std::string prefix = base + "/cut";
+  const std::string withNul = prefix + std::string("\0.job", 5);
+  struct Case {
+    const char* what;
+    std::string path;
+  } cases[] = {{"named pipe", fifo}, {"device", "/dev/null"}, {"folder", folder}, {"NUL byte", withNul}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    MArgList args;
+    args.addString(MString(c.path.data(), static_cast<int>(c.path.size())));
+    args.addString("{name a}");
+    Outcome o = archive(args);
+    EXPECT_EQ(o.status, MStatus::kSuccess);
+    EXPECT_TRUE(o.errors.empty());
+    EXPECT_EQ(o.result.kind, mayahost::CommandResult::Kind::kNone);
+  }
+  struct stat info;
+  ASSERT_EQ(::lstat(fifo.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISFIFO(info.st_mode));
+  EXPECT_NE(::access(prefix.c_str(), F_OK), 0);
+  std::remove(fifo.c_str());
+  ::rmdir(folder.c_str());
+  ::rmdir(base.c_str());
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Tests of the package tree: node operations, package string and compact
 // conversions, the tagged form, and the bounds on deep or huge input.
 #include "plugin/zx_package_tree.h"
+#include "util/zx_out_of_memory.h"
 
 #include <gtest/gtest.h>
 
@@ -267,8 +268,14 @@ TEST(PackageTree, DeepCompactTextIsBounded) {
   ASSERT_NE(t.root, nullptr);
   EXPECT_EQ(chainDepth(t.root), kMaxPackageDepth);
   // Converting it: the escapes of an empty value double at every level, far
-  // past any text MEL could hold, so the element is left out.
-  EXPECT_EQ(str(compactToPackage(zx(deep))), "()");
+  // past any text MEL could hold, so there is no answer, and the failure is
+  // noted (the commands then fail as out of memory) rather than answering a
+  // package with the element left out.
+  {
+    ZxOutOfMemory::Watch watch;
+    EXPECT_EQ(str(compactToPackage(zx(deep))), "");
+    EXPECT_TRUE(watch.failed());
+  }
 
   // Text after a part nested too deep is still read in its place.
   std::string mixed = "(=(a=1)" + deep + "(b=2))";
@@ -278,12 +285,22 @@ TEST(PackageTree, DeepCompactTextIsBounded) {
   EXPECT_EQ(value(m.root->childAt(2)), "2");
 }
 
-TEST(PackageTree, OversizedElementsAreLeftOut) {
+TEST(PackageTree, OversizedPackagesAreNotWrittenInPart) {
   Tree t(PackageNode::create());
   t.root->addChild(scalar("x"));
   t.root->addChild(chain(kMaxPackageDepth));  // quoted size about 2^64
   t.root->addChild(scalar("y"));
-  EXPECT_EQ(str(treeToPackage(t.root)), "(x)");
+  {
+    ZxOutOfMemory::Watch watch;
+    EXPECT_EQ(str(treeToPackage(t.root)), "");
+    EXPECT_TRUE(watch.failed());
+  }
+  {
+    ZxOutOfMemory::Watch watch;
+    Tree small(treeOf("(x y)"));
+    EXPECT_EQ(str(treeToPackage(small.root)), "(x y)");
+    EXPECT_FALSE(watch.failed());
+  }
   // Chains that fit are written whole and read back the same.
   for (int levels : {1, 5, 20}) {
     Tree c(chain(levels));

@@ -106,18 +106,85 @@ TEST(RangeCommands, ResultsForEachCommand) {
   }
 }
 
-TEST(RangeCommands, HostileRangesStayBounded) {
-  // Two billion frames asked for, chunks of the bounded list given.
-  Outcome r = run(zxRangechunk::creator, {array({"1000", "1-2000000000"})});
-  ASSERT_EQ(r.result.kind, CommandResult::Kind::kStringArray);
-  ASSERT_EQ(r.result.array.size(), static_cast<size_t>(FrameList::kMaxFrames / 1000));
-  EXPECT_EQ(r.result.array.front(), "1-1000");
-  EXPECT_EQ(r.result.array.back(),
-            std::to_string(FrameList::kMaxFrames - 999) + "-" + std::to_string(FrameList::kMaxFrames));
+// Collects the messages the commands show.
+class MessageHost : public mayahost::Host {
+ public:
+  MStatus registerCommand(const MString&, MCreatorFunction) override { return MStatus::kSuccess; }
+  MStatus deregisterCommand(const MString&) override { return MStatus::kSuccess; }
+  MStatus sourceFile(const MString&) override { return MStatus::kSuccess; }
+  MStatus executeCommand(const MString&, bool, bool) override { return MStatus::kSuccess; }
+  void displayError(const MString& m) override { errors.push_back(m.str()); }
+  void displayWarning(const MString&) override {}
+  void displayInfo(const MString&) override {}
+  std::vector<std::string> errors;
+};
 
-  // Four billion frames walked for none taken used to hang here.
-  r = run(zxGenframes::creator, {array({"-2147483648-2147483647X1", "5"})});
-  EXPECT_EQ(r.result.array, (std::vector<std::string>{"array", "{name 5}"}));
+// A list that would pass a bound is never answered cut short: the command
+// fails with an empty result and an error naming the bound. Chunks of plain
+// ranges are worked out from the ranges, so a long range chunked coarsely
+// is answered whole.
+TEST(RangeCommands, ListsPastTheirBoundsFailNamingTheBound) {
+  const std::string longName(100000, 'n');
+  const std::string frames = "more than " + std::to_string(FrameList::kMaxFrames) + " frames";
+  const std::string chunks = "more than " + std::to_string(FrameList::kMaxChunks) + " chunks";
+  struct Case {
+    const char* name;
+    Creator creator;
+    std::vector<Arg> args;
+    std::string error;  // empty: success
+    size_t count;
+    std::string last;
+  } cases[] = {
+      {"a million frames by 10",
+       zxRangechunk::creator,
+       {array({"10", "1-1000000"})},
+       "",
+       100000,
+       "999991-1000000"},
+      {"two billion frames by 10000",
+       zxGenchunks::creator,
+       {array({"10000", "1-2000000000"})},
+       "",
+       200001,
+       "{name 1999990001-2000000000}"},
+      {"two billion frames by 1000", zxRangechunk::creator, {array({"1000", "1-2000000000"})}, chunks, 0, ""},
+      {"a million frames by 1", zxGenchunks::creator, {array({"1", "1-1000000"})}, chunks, 0, ""},
+      {"every third frame excepted",
+       zxRangechunk::creator,
+       {array({"5", "1-2000000000X3"})},
+       "separate ranges",
+       0,
+       ""},
+      {"a billion frames split", zxRangesplit::creator, {array({"1-1000000000"})}, frames, 0, ""},
+      {"frames past the bound", zxGenframes::creator, {array({"1-300000", "1-200000"})}, frames, 0, ""},
+      {"long names", zxGenframes::creator, {array({longName + ".[1-1000]"})}, "more than 32 MiB", 0, ""},
+      {"many names", zxRangesplit::creator, {array({"a[1-300000],b[1-300000]"})}, "names", 0, ""},
+      // Four billion frames walked for none taken used to hang here.
+      {"nothing to take",
+       zxGenframes::creator,
+       {array({"-2147483648-2147483647X1", "5"})},
+       "",
+       2,
+       "{name 5}"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MessageHost host;
+    mayahost::setHost(&host);
+    Outcome r = run(c.creator, c.args);
+    mayahost::setHost(nullptr);
+    if (c.error.empty()) {
+      EXPECT_EQ(r.status, MStatus::kSuccess);
+      EXPECT_TRUE(host.errors.empty());
+      ASSERT_EQ(r.result.array.size(), c.count);
+      EXPECT_EQ(r.result.array.back(), c.last);
+      continue;
+    }
+    EXPECT_EQ(r.status, MStatus::kFailure);
+    EXPECT_EQ(r.result.kind, CommandResult::Kind::kNone);
+    ASSERT_EQ(host.errors.size(), 1u);
+    EXPECT_NE(host.errors[0].find(c.error), std::string::npos) << host.errors[0];
+  }
 }
 
 }  // namespace

@@ -173,7 +173,7 @@ std::string fileBytes(const std::string& path) {
 }
 
 int g_hookCalls = 0;
-int countingReader(ZxPack& target, const char* path) {
+int countingReader(ZxPack& target, const ZxString& path) {
   ++g_hookCalls;
   return target.readFile(path, ZxPack::kFormText);
 }

@@ -287,20 +287,44 @@ TEST(FrameList, ParseStopsAtTheFrameBound) {
   }
 }
 
-TEST(FrameList, ExpandOfPatternsIsBoundedInTotal) {
+TEST(FrameList, ExpandOfPatternsIsBoundedInTotalAndSaysSo) {
   // Several items, each asking for billions of frames of a long name.
   std::string name(4000, 'n');
   std::string text;
   for (int i = 0; i < 5; ++i) text += name + ".[1-2000000000].exr,";
   ZxStringList out;
   FrameList l;
-  l.expand(text.c_str(), out);
+  EXPECT_EQ(l.expand(text.c_str(), out), FrameList::Outcome::kTooManyBytes);
   long long bytes = 0;
   for (int i = 0; i < out.count(); ++i) bytes += out.get(i)->length();
   EXPECT_GT(out.count(), 0);
   EXPECT_LE(bytes, FrameList::kMaxExpandBytes);
   EXPECT_LT(out.count(), 9000);  // 32 MB of 4008-byte names
   EXPECT_EQ(std::string(out.get(0)->c_str()), name + ".1.exr");
+}
+
+// How each expansion ends: whole, or at the bound it met first.
+TEST(FrameList, ExpandTellsWhyItStopped) {
+  using O = FrameList::Outcome;
+  struct Case {
+    const char* text;
+    FrameList::ExpandLimits limits;
+    O outcome;
+  } cases[] = {
+      {"1-10,a[1-3]", {100, 1000}, O::kComplete},
+      {"1-400001", {FrameList::kMaxExpandStrings, FrameList::kMaxExpandBytes}, O::kTooManyFrames},
+      {"a[1-400001]", {FrameList::kMaxExpandStrings, FrameList::kMaxExpandBytes}, O::kTooManyFrames},
+      {"a[1-600],b[1-600]", {1000, 1 << 20}, O::kTooManyStrings},
+      {"1-10", {9, 1000}, O::kTooManyStrings},
+      {"ab[1-9]", {100, 26}, O::kTooManyBytes},
+      {"ab[1-9]", {100, 27}, O::kComplete},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    ZxStringList out;
+    FrameList l;
+    EXPECT_EQ(l.expand(c.text, out, c.limits), c.outcome);
+  }
 }
 
 TEST(FrameList, ExpandStopsAtTighterLimits) {
@@ -347,6 +371,99 @@ TEST(FrameList, ExpandStopsWhenTheSinkRefuses) {
     l.expand(text, sink, limits);
     EXPECT_EQ(sink.got.size(), 2u) << text;
     EXPECT_EQ(sink.calls, 3) << text;
+  }
+}
+
+// chunkRanges() works from the ranges, chunk() from the frames: they must
+// agree on every text. Random texts of every item shape (descending,
+// stepped, excepted, overlapping, repeated) over a small span, so that the
+// runs meet, overlap and touch in every way, and some large ones that the
+// frame bound still lets chunk() list.
+TEST(FrameList, ChunksFromRangesEqualChunksFromFrames) {
+  unsigned int seed = 12345;
+  auto next = [&seed](int n) {
+    seed = seed * 1103515245u + 12345u;
+    return static_cast<int>((seed >> 16) % static_cast<unsigned int>(n));
+  };
+  std::vector<std::string> texts = {"1-399000",
+                                    "399000-1x3",
+                                    "1-300000,5,100000-200000x7",
+                                    "-2147483648--2147088648",
+                                    "1-300000X4",
+                                    "2147483647,-2147483648,0"};
+  for (int t = 0; t < 1500; ++t) {
+    std::string text;
+    int items = 1 + next(6);
+    for (int i = 0; i < items; ++i) {
+      if (i > 0) text += ",";
+      int a = next(40) - 15, b = next(40) - 15;
+      switch (next(4)) {
+        case 0:
+          text += std::to_string(a);
+          break;
+        case 1:
+          text += std::to_string(a) + "-" + std::to_string(b);
+          break;
+        case 2:
+          text += std::to_string(a) + "-" + std::to_string(b) + "x" + std::to_string(next(6) - 1);
+          break;
+        default:
+          text += std::to_string(a) + "-" + std::to_string(b) + "X" + std::to_string(next(6));
+          break;
+      }
+    }
+    texts.push_back(text);
+  }
+  for (size_t t = 0; t < texts.size(); ++t) {
+    const std::string& text = texts[t];
+    // The large texts by coarse sizes only: by 1 they only repeat the paths slowly.
+    for (int size : {1, 2, 3, 5, 1000}) {
+      if (t < 6 && size < 5) continue;
+      SCOPED_TRACE(text + " by " + std::to_string(size));
+      FrameList frames;
+      ASSERT_TRUE(frames.parse(ZxString(text.c_str())));
+      ZxStringList expected, got;
+      frames.chunk(size, expected);
+      ASSERT_EQ(FrameList::chunkRanges(ZxString(text.c_str()), size, got), FrameList::Outcome::kComplete);
+      ASSERT_EQ(itemsOf(got), itemsOf(expected));
+    }
+  }
+}
+
+// Ranges far past the frame bound are chunked from the ranges alone; an
+// answer past the chunk bound, or a text of too many separate ranges, fails
+// and appends nothing.
+TEST(FrameList, ChunkRangesBounds) {
+  using O = FrameList::Outcome;
+  std::string manyRanges;
+  for (int i = 0; i <= FrameList::kMaxRanges; ++i) manyRanges += std::to_string(3 * i) + ",";
+  std::string continued;  // items that continue each other make one range
+  for (int i = 0; i < 500000; ++i) continued += std::to_string(i) + ",";
+  struct Case {
+    std::string text;
+    int size;
+    O outcome;
+    int count;
+    std::string last;
+  } cases[] = {
+      {"1-2000000000", 10000, O::kComplete, 200000, "1999990001-2000000000"},
+      {"-2147483648-2147483647x2", 100000, O::kComplete, 21475, "2147316352-2147483646x2"},
+      {"1-2000000000", 1000, O::kTooManyChunks, 0, ""},
+      {"1-2000000000X3", 5, O::kTooManyRanges, 0, ""},
+      {manyRanges, 5, O::kTooManyRanges, 0, ""},
+      {continued, 1000, O::kComplete, 500, "499000-499999"},
+      {"1-300000x2,2-300000x2,1", 1000, O::kComplete, 300, "299001-300000"},
+      {"1-900000x2,2-300000x3", 10, O::kTooManyFrames, 0, ""},  // stepped overlaps: frame by frame
+      {"1-10", 0, O::kComplete, 0, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text.substr(0, 40));
+    ZxStringList out;
+    EXPECT_EQ(FrameList::chunkRanges(ZxString(c.text.c_str()), c.size, out), c.outcome);
+    ASSERT_EQ(out.count(), c.count);
+    if (c.count > 0) {
+      EXPECT_EQ(std::string(out.get(c.count - 1)->c_str()), c.last);
+    }
   }
 }
 

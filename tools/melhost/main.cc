@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "zx_mel_files.h"
 #include "zx_mel_host.h"
 #include "zx_mel_interpreter.h"
 #include "zx_mel_plugins.h"
@@ -27,8 +28,6 @@ namespace {
 // Stack of the interpreter thread: room for the deepest nesting the
 // interpreter allows, with sanitizer-sized frames.
 constexpr size_t kInterpreterStack = 512u * 1024 * 1024;
-// Largest script read from a file or standard input.
-constexpr size_t kMaxScriptBytes = 16u * 1024 * 1024;
 
 struct Options {
   std::vector<std::string> plugins;
@@ -46,7 +45,7 @@ bool readAll(FILE* f, std::string& out) {
   char buf[65536];
   size_t n;
   while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
-    if (out.size() + n > kMaxScriptBytes) return false;
+    if (out.size() + n > static_cast<size_t>(mel::kMaxScriptBytes)) return false;
     out.append(buf, n);
   }
   return std::ferror(f) == 0;
@@ -78,11 +77,11 @@ int runAll(const Options& o) {
   } else {
     name = o.script;
     dir = dirOf(o.script);
-    FILE* f = std::fopen(o.script.c_str(), "rb");
-    bool ok = f && readAll(f, text);
-    if (f) std::fclose(f);
-    if (!ok) {
-      std::fprintf(stderr, "melhost: cannot read \"%s\"\n", o.script.c_str());
+    std::string error;
+    mel::ScriptRead read = mel::readScriptFile(o.script, text, error);
+    if (read != mel::ScriptRead::kOk) {
+      if (read == mel::ScriptRead::kMissing) error = "cannot read \"" + o.script + "\"";
+      std::fprintf(stderr, "melhost: %s\n", error.c_str());
       return 2;
     }
   }

@@ -22,7 +22,7 @@ struct VarType {
 };
 
 struct Expr {
-  enum class Kind {
+  enum class Kind : unsigned char {
     kInt,      // number
     kFloat,    // real
     kString,   // text
@@ -31,22 +31,73 @@ struct Expr {
     kArray,    // kids = elements
     kCall,     // text = command or procedure name, kids = arguments
     kUnary,    // text = "-", "!", "+"; kids[0]
-    kBinary,   // text = operator; kids[0], kids[1]
+    kBinary,   // a chain of operators of one precedence level, applied left to right:
+               // kids = the operands (two or more), text = one code per operator
+               // (binaryOpCode), so "1+2-3" is one node and nests no deeper than 1+2
     kAssign,   // text = "=", "+=", ...; kids[0] = target (kVar or kIndex), kids[1] = value
     kIncDec,   // text = "++" or "--"; prefix; kids[0] = target
     kTernary,  // kids[0] ? kids[1] : kids[2]
   };
   Kind kind = Kind::kInt;
-  int line = 0;
-  int column = 0;
-  int depth = 1;  // height of this subtree
-  long long number = 0;
-  double real = 0;
-  std::string text;
   bool commandSyntax = false;  // kCall written as `name arg arg` rather than name(arg, arg)
   bool prefix = false;         // kIncDec
+  short depth = 1;             // height of this subtree (bounded far below 2^15 by the parser)
+  int line = 0;
+  int column = 0;
+  union {
+    long long number = 0;  // kInt
+    double real;           // kFloat
+  };
+  std::string text;
   std::vector<std::unique_ptr<Expr>> kids;
 };
+
+// The one-character code of a binary operator in a kBinary node's text, and
+// back. Codes: the operator's own character where it has one ("+", "<",
+// "%" ...), "l" for "<=", "g" for ">=", "=" for "==", "!" for "!=", "&" for
+// "&&", "|" for "||"; 0 for no binary operator.
+inline char binaryOpCode(const std::string& op) {
+  if (op.size() == 1) return op[0];
+  if (op == "<=") return 'l';
+  if (op == ">=") return 'g';
+  if (op == "==") return '=';
+  if (op == "!=") return '!';
+  if (op == "&&") return '&';
+  if (op == "||") return '|';
+  return 0;
+}
+inline const char* binaryOpName(char code) {
+  switch (code) {
+    case 'l':
+      return "<=";
+    case 'g':
+      return ">=";
+    case '=':
+      return "==";
+    case '!':
+      return "!=";
+    case '&':
+      return "&&";
+    case '|':
+      return "||";
+    case '+':
+      return "+";
+    case '-':
+      return "-";
+    case '*':
+      return "*";
+    case '/':
+      return "/";
+    case '%':
+      return "%";
+    case '<':
+      return "<";
+    case '>':
+      return ">";
+    default:
+      return "";
+  }
+}
 
 struct Stmt;
 
@@ -70,8 +121,20 @@ struct DeclItem {
   int column = 0;
 };
 
+// The parts of a statement that only some kinds have: kept apart so that
+// the common statements (an expression, a call) stay small; a long script
+// is mostly those.
+struct StmtMore {
+  std::vector<std::unique_ptr<Expr>> init;  // kFor
+  std::vector<std::unique_ptr<Expr>> step;  // kFor
+  std::vector<std::unique_ptr<Stmt>> body;  // kBlock
+  std::vector<DeclItem> items;              // kDecl
+  std::string text;                         // kForIn: the loop variable
+  std::shared_ptr<ProcDef> proc;            // kProc
+};
+
 struct Stmt {
-  enum class Kind {
+  enum class Kind : unsigned char {
     kEmpty,
     kExpr,     // expr
     kDecl,     // declType, global, items
@@ -87,19 +150,24 @@ struct Stmt {
     kProc,    // proc
   };
   Kind kind = Kind::kEmpty;
+  bool global = false;
+  VarType declType;
   int line = 0;
   int column = 0;
   std::unique_ptr<Expr> expr;
-  std::vector<std::unique_ptr<Expr>> init;
-  std::vector<std::unique_ptr<Expr>> step;
-  std::vector<std::unique_ptr<Stmt>> body;
   std::unique_ptr<Stmt> thenStmt;
   std::unique_ptr<Stmt> elseStmt;
-  VarType declType;
-  bool global = false;
-  std::vector<DeclItem> items;
-  std::string text;
-  std::shared_ptr<ProcDef> proc;
+  std::unique_ptr<StmtMore> more;  // made by the first use of more()
+
+  // The kind-specific parts (made on first use; an empty set when there are none).
+  StmtMore& extra() {
+    if (!more) more = std::make_unique<StmtMore>();
+    return *more;
+  }
+  const StmtMore& extra() const {
+    static const StmtMore kNone;
+    return more ? *more : kNone;
+  }
 };
 
 // A parsed script: its top-level statements.

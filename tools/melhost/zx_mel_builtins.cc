@@ -10,11 +10,13 @@
 //                         the interpreter, as is catchQuiet, which also hides the errors)
 //   eval TEXT...          runs the MEL text (the words joined by blanks); its value
 //   source PATH           runs a MEL file
+//   getenv NAME           the value of the environment variable NAME, "" when unset
 //   loadPlugin PATH       loads a plug-in; answers its name
 //   unloadPlugin NAME     unloads a plug-in by name or path
 //   zxhost_undo_count     host only: the number of commands on the undo queue
 #include "zx_mel_builtins.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #include "zx_mel_interpreter.h"
@@ -93,6 +95,13 @@ bool builtinSource(Interpreter& in, std::vector<Value>& args, Value&) {
   return in.sourceScript(asText(args[0]));
 }
 
+bool builtinGetenv(Interpreter& in, std::vector<Value>& args, Value& out) {
+  if (args.size() != 1) return wrongCount(in, "getenv");
+  const char* value = std::getenv(asText(args[0]).c_str());
+  out = Value::ofString(value ? value : "");
+  return true;
+}
+
 bool builtinLoadPlugin(Interpreter& in, std::vector<Value>& args, Value& out) {
   if (args.size() != 1) return wrongCount(in, "loadPlugin");
   std::string path = asText(args[0]), name, error;
@@ -128,6 +137,7 @@ const BuiltinCommand kBuiltins[] = {
     {"exists", builtinExists},
     {"eval", builtinEval},
     {"source", builtinSource},
+    {"getenv", builtinGetenv},
     {"loadPlugin", builtinLoadPlugin},
     {"unloadPlugin", builtinUnloadPlugin},
     {"zxhost_undo_count", builtinUndoCount},

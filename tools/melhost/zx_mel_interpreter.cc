@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include "zx_mel_builtins.h"
+#include "zx_mel_files.h"
 #include "zx_mel_parser.h"
 
 namespace mel {
@@ -31,8 +32,6 @@ constexpr long long kMaxArrayIndex = 1 << 22;
 // Longest string a concatenation may build. Far beyond any text a script
 // builds; it stops runaway doubling before memory runs out.
 constexpr size_t kMaxStringBytes = 64u * 1024 * 1024;
-// Largest MEL file `source` reads. Hand-written scripts are far smaller.
-constexpr long kMaxScriptBytes = 16L * 1024 * 1024;
 
 // Counts evaluation depth for the lifetime of one exec/eval call.
 struct NestGuard {
@@ -40,39 +39,6 @@ struct NestGuard {
   ~NestGuard() { --n_; }
   int& n_;
 };
-
-bool readFile(const std::string& path, std::string& out, std::string& error) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) {
-    error = "cannot open \"" + path + "\"";
-    return false;
-  }
-  out.clear();
-  char buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
-    if (out.size() + n > static_cast<size_t>(kMaxScriptBytes)) {
-      std::fclose(f);
-      error = "\"" + path + "\" is too large";
-      return false;
-    }
-    out.append(buf, n);
-  }
-  bool bad = std::ferror(f) != 0;
-  std::fclose(f);
-  if (bad) {
-    error = "cannot read \"" + path + "\"";
-    return false;
-  }
-  return true;
-}
-
-bool isFile(const std::string& path) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  std::fclose(f);
-  return true;
-}
 
 std::string dirOf(const std::string& path) {
   size_t slash = path.find_last_of('/');
@@ -139,9 +105,9 @@ bool Interpreter::parseText(const std::string& text, const std::string& fileName
 bool Interpreter::defineProcs(const Program& program) {
   for (const auto& s : program.statements) {
     if (s->kind != Stmt::Kind::kProc) continue;
-    if (findBuiltin(s->proc->name))
-      return reportError("Cannot redefine the built-in command " + s->proc->name + ".");
-    procs_[s->proc->name] = s->proc;
+    if (findBuiltin(s->extra().proc->name))
+      return reportError("Cannot redefine the built-in command " + s->extra().proc->name + ".");
+    procs_[s->extra().proc->name] = s->extra().proc;
   }
   return true;
 }
@@ -244,15 +210,19 @@ bool Interpreter::sourceScript(const std::string& path) {
     size_t n = candidates.size();
     for (size_t i = 0; i < n; ++i) candidates.push_back(candidates[i] + ".mel");
   }
-  std::string found;
-  for (const std::string& c : candidates)
-    if (isFile(c)) {
+  // The first candidate that exists is the script; one that exists but
+  // cannot be read (a folder, a named pipe, a device) is an error, not a
+  // reason to look further.
+  std::string found, text, error;
+  for (const std::string& c : candidates) {
+    ScriptRead read = readScriptFile(c, text, error);
+    if (read == ScriptRead::kFailed) return reportError(error);
+    if (read == ScriptRead::kOk) {
       found = c;
       break;
     }
+  }
   if (found.empty()) return reportError("Cannot open file \"" + path + "\" for reading.");
-  std::string text, error;
-  if (!readFile(found, text, error)) return reportError(error);
   Program program;
   if (!parseText(text, found, program, false)) return false;
   return runProgram(program, dirOf(found), nullptr);
@@ -360,7 +330,7 @@ Interpreter::Flow Interpreter::exec(const Stmt& s) {
     case Stmt::Kind::kDecl:
       return execDecl(s);
     case Stmt::Kind::kBlock:
-      return execBlock(s.body);
+      return execBlock(s.extra().body);
     case Stmt::Kind::kIf: {
       Value c;
       if (!eval(*s.expr, c)) return Flow::kError;
@@ -402,7 +372,7 @@ Interpreter::Flow Interpreter::exec(const Stmt& s) {
 }
 
 Interpreter::Flow Interpreter::execDecl(const Stmt& s) {
-  for (const DeclItem& item : s.items) {
+  for (const DeclItem& item : s.extra().items) {
     Value init;
     bool hasInit = item.init != nullptr;
     if (hasInit) {
@@ -457,7 +427,7 @@ Interpreter::Flow Interpreter::execDecl(const Stmt& s) {
 
 Interpreter::Flow Interpreter::execFor(const Stmt& s) {
   Value ignored;
-  for (const auto& e : s.init)
+  for (const auto& e : s.extra().init)
     if (!eval(*e, ignored)) return Flow::kError;
   while (true) {
     if (s.expr) {
@@ -468,7 +438,7 @@ Interpreter::Flow Interpreter::execFor(const Stmt& s) {
     Flow f = exec(*s.thenStmt);
     if (f == Flow::kBreak) break;
     if (f == Flow::kError || f == Flow::kReturn) return f;
-    for (const auto& e : s.step)
+    for (const auto& e : s.extra().step)
       if (!eval(*e, ignored)) return Flow::kError;
   }
   return Flow::kNormal;
@@ -481,13 +451,13 @@ Interpreter::Flow Interpreter::execForIn(const Stmt& s) {
     reportError("for-in needs an array, not data of type " + typeName(array) + ".");
     return Flow::kError;
   }
-  Variable* var = lookup(s.text);
+  Variable* var = lookup(s.extra().text);
   if (!var) {
     VarType t;
     t.base = array.element;
-    var = declareLocal(s.text, t);
+    var = declareLocal(s.extra().text, t);
   } else if (var->type.array) {
-    reportError("The loop variable \"$" + s.text + "\" must not be an array.");
+    reportError("The loop variable \"$" + s.extra().text + "\" must not be an array.");
     return Flow::kError;
   }
   // The loop walks its own copy, so the body may change the array freely.
@@ -588,22 +558,30 @@ bool Interpreter::eval(const Expr& e, Value& out) {
       return true;
     }
     case Expr::Kind::kBinary: {
-      Value a;
-      if (!eval(*e.kids[0], a)) return false;
-      if (e.text == "&&" || e.text == "||") {
-        bool left = truthy(a);
-        if (e.text == "&&" ? !left : left) {
-          out = Value::ofInt(left ? 1 : 0);
-          return true;
+      // A chain, applied left to right as ((a op b) op c) ...; "&&" and
+      // "||" skip an operand their left side already decides.
+      Value acc;
+      if (!eval(*e.kids[0], acc)) return false;
+      for (size_t i = 1; i < e.kids.size(); ++i) {
+        const char code = e.text[i - 1];
+        if (code == '&' || code == '|') {
+          bool left = truthy(acc);
+          if (code == '&' ? !left : left) {
+            acc = Value::ofInt(left ? 1 : 0);
+            continue;
+          }
+          Value b;
+          if (!eval(*e.kids[i], b)) return false;
+          acc = Value::ofInt(truthy(b) ? 1 : 0);
+          continue;
         }
-        Value b;
-        if (!eval(*e.kids[1], b)) return false;
-        out = Value::ofInt(truthy(b) ? 1 : 0);
-        return true;
+        Value b, r;
+        if (!eval(*e.kids[i], b)) return false;
+        if (!evalBinary(binaryOpName(code), acc, b, r)) return false;
+        acc = std::move(r);
       }
-      Value b;
-      if (!eval(*e.kids[1], b)) return false;
-      return evalBinary(e.text, a, b, out);
+      out = std::move(acc);
+      return true;
     }
     case Expr::Kind::kAssign:
       return evalAssign(e, out);
@@ -883,7 +861,7 @@ bool Interpreter::callProc(std::shared_ptr<ProcDef> proc, std::vector<Value>& ar
     Variable* v = declareLocal(proc->params[i].name, proc->params[i].type);
     v->value = std::move(converted[i]);
   }
-  Flow flow = execBlock(proc->body->body);
+  Flow flow = execBlock(proc->body->extra().body);
   Value returned = std::move(frame().returnValue);
   frames_.pop_back();
   if (flow == Flow::kError) return false;

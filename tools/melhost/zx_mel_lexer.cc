@@ -22,216 +22,212 @@ const char* const kOperators[] = {
 // are 32 bits, and the value is kept in 64 bits only to wrap it later.
 constexpr unsigned long long kMaxIntLiteral = 0xFFFFFFFFull;
 
-class Lexer {
- public:
-  Lexer(const std::string& text, std::vector<Token>& out, SyntaxError& error)
-      : s_(text), out_(out), error_(error) {}
+}  // namespace
 
-  bool run() {
-    bool space = true;
-    // A UTF-8 byte order mark, as some editors write, is not part of the script.
-    if (s_.compare(0, 3, "\xEF\xBB\xBF") == 0) pos_ = lineStart_ = 3;
-    while (true) {
-      if (!skipSpace(space)) return false;
-      if (pos_ >= s_.size()) break;
-      Token t;
-      t.offset = pos_;
-      t.line = line_;
-      t.column = column();
-      t.spaceBefore = space;
-      space = false;
-      if (!lexOne(t)) return false;
-      t.length = pos_ - t.offset;
-      out_.push_back(std::move(t));
-    }
-    Token end;
-    end.offset = s_.size();
-    end.line = line_;
-    end.column = column();
-    end.spaceBefore = true;
-    out_.push_back(end);
+Lexer::Lexer(const std::string& text, SyntaxError& error) : s_(text), error_(error) {
+  // A UTF-8 byte order mark, as some editors write, is not part of the script.
+  if (s_.compare(0, 3, "\xEF\xBB\xBF") == 0) pos_ = lineStart_ = 3;
+}
+
+bool Lexer::next(Token& t) {
+  t = Token();
+  if (ended_) {
+    t.offset = s_.size();
+    t.line = line_;
+    t.column = column();
+    t.spaceBefore = true;
     return true;
   }
-
- private:
-  int column() const { return static_cast<int>(pos_ - lineStart_) + 1; }
-
-  bool fail(int line, int col, const std::string& message) {
-    error_.line = line;
-    error_.column = col;
-    error_.message = message;
-    return false;
+  if (!skipSpace(space_)) return false;
+  if (pos_ >= s_.size()) {
+    ended_ = true;
+    return next(t);
   }
+  t.offset = pos_;
+  t.line = line_;
+  t.column = column();
+  t.spaceBefore = space_;
+  space_ = false;
+  if (!lexOne(t)) return false;
+  t.length = pos_ - t.offset;
+  return true;
+}
 
-  void newline() {
-    ++line_;
-    lineStart_ = pos_ + 1;
-  }
+int Lexer::column() const { return static_cast<int>(pos_ - lineStart_) + 1; }
 
-  // Skips white space and comments; sets `space` when anything was skipped.
-  bool skipSpace(bool& space) {
-    while (pos_ < s_.size()) {
-      char c = s_[pos_];
-      if (c == '\n') {
-        newline();
-        ++pos_;
-        space = true;
-      } else if (c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v') {
-        ++pos_;
-        space = true;
-      } else if (c == '/' && pos_ + 1 < s_.size() && s_[pos_ + 1] == '/') {
-        while (pos_ < s_.size() && s_[pos_] != '\n') ++pos_;
-        space = true;
-      } else if (c == '/' && pos_ + 1 < s_.size() && s_[pos_ + 1] == '*') {
-        int line = line_, col = column();
-        pos_ += 2;
-        while (pos_ < s_.size() && !(s_[pos_] == '*' && pos_ + 1 < s_.size() && s_[pos_ + 1] == '/')) {
-          if (s_[pos_] == '\n') newline();
-          ++pos_;
-        }
-        if (pos_ >= s_.size()) return fail(line, col, "unterminated comment");
-        pos_ += 2;
-        space = true;
-      } else {
-        break;
-      }
-    }
-    return true;
-  }
+bool Lexer::fail(int line, int col, const std::string& message) {
+  error_.line = line;
+  error_.column = col;
+  error_.message = message;
+  return false;
+}
 
-  bool lexOne(Token& t) {
+void Lexer::newline() {
+  ++line_;
+  lineStart_ = pos_ + 1;
+}
+
+// Skips white space and comments; sets `space` when anything was skipped.
+bool Lexer::skipSpace(bool& space) {
+  while (pos_ < s_.size()) {
     char c = s_[pos_];
-    if (c == '"') return lexString(t);
-    if (c == '`') {
-      t.kind = TokenKind::kBackquote;
-      t.text = "`";
+    if (c == '\n') {
+      newline();
       ++pos_;
-      return true;
-    }
-    if (c == '$') {
-      size_t start = ++pos_;
-      if (pos_ >= s_.size() || !isIdentStart(s_[pos_]))
-        return fail(t.line, t.column, "'$' not followed by a name");
-      while (pos_ < s_.size() && isIdentChar(s_[pos_])) ++pos_;
-      t.kind = TokenKind::kVar;
-      t.text = s_.substr(start, pos_ - start);
-      return true;
-    }
-    if (isIdentStart(c)) {
-      size_t start = pos_;
-      while (pos_ < s_.size() && isIdentChar(s_[pos_])) ++pos_;
-      t.kind = TokenKind::kIdent;
-      t.text = s_.substr(start, pos_ - start);
-      return true;
-    }
-    if (isDigit(c) || (c == '.' && pos_ + 1 < s_.size() && isDigit(s_[pos_ + 1]))) return lexNumber(t);
-    for (const char* op : kOperators) {
-      size_t n = std::strlen(op);
-      if (s_.compare(pos_, n, op) == 0) {
-        t.kind = TokenKind::kPunct;
-        t.text = op;
-        pos_ += n;
-        return true;
-      }
-    }
-    t.kind = TokenKind::kOther;
-    t.text = std::string(1, c);
-    ++pos_;
-    return true;
-  }
-
-  bool lexString(Token& t) {
-    ++pos_;
-    std::string value;
-    while (true) {
-      if (pos_ >= s_.size() || s_[pos_] == '\n') return fail(t.line, t.column, "unterminated string");
-      char c = s_[pos_++];
-      if (c == '"') break;
-      if (c != '\\') {
-        value += c;
-        continue;
-      }
-      if (pos_ >= s_.size()) return fail(t.line, t.column, "unterminated string");
-      char e = s_[pos_++];
-      switch (e) {
-        case 'n':
-          value += '\n';
-          break;
-        case 't':
-          value += '\t';
-          break;
-        case 'r':
-          value += '\r';
-          break;
-        case '\n':
-          newline();
-          break;  // a backslash at the end of a line continues the string
-        default:
-          value += e;
-          break;  // \" \\ and any other escaped character stand for themselves
-      }
-    }
-    t.kind = TokenKind::kString;
-    t.text = std::move(value);
-    return true;
-  }
-
-  bool lexNumber(Token& t) {
-    size_t start = pos_;
-    if (s_[pos_] == '0' && pos_ + 2 < s_.size() && (s_[pos_ + 1] == 'x' || s_[pos_ + 1] == 'X') &&
-        isHexDigit(s_[pos_ + 2])) {
+      space = true;
+    } else if (c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v') {
+      ++pos_;
+      space = true;
+    } else if (c == '/' && pos_ + 1 < s_.size() && s_[pos_ + 1] == '/') {
+      while (pos_ < s_.size() && s_[pos_] != '\n') ++pos_;
+      space = true;
+    } else if (c == '/' && pos_ + 1 < s_.size() && s_[pos_ + 1] == '*') {
+      int line = line_, col = column();
       pos_ += 2;
-      while (pos_ < s_.size() && isHexDigit(s_[pos_])) ++pos_;
-    } else {
-      while (pos_ < s_.size() && isDigit(s_[pos_])) ++pos_;
-      bool isFloat = false;
-      if (pos_ < s_.size() && s_[pos_] == '.') {
-        isFloat = true;
+      while (pos_ < s_.size() && !(s_[pos_] == '*' && pos_ + 1 < s_.size() && s_[pos_ + 1] == '/')) {
+        if (s_[pos_] == '\n') newline();
         ++pos_;
+      }
+      if (pos_ >= s_.size()) return fail(line, col, "unterminated comment");
+      pos_ += 2;
+      space = true;
+    } else {
+      break;
+    }
+  }
+  return true;
+}
+
+bool Lexer::lexOne(Token& t) {
+  char c = s_[pos_];
+  if (c == '"') return lexString(t);
+  if (c == '`') {
+    t.kind = TokenKind::kBackquote;
+    t.text = "`";
+    ++pos_;
+    return true;
+  }
+  if (c == '$') {
+    size_t start = ++pos_;
+    if (pos_ >= s_.size() || !isIdentStart(s_[pos_]))
+      return fail(t.line, t.column, "'$' not followed by a name");
+    while (pos_ < s_.size() && isIdentChar(s_[pos_])) ++pos_;
+    t.kind = TokenKind::kVar;
+    t.text = s_.substr(start, pos_ - start);
+    return true;
+  }
+  if (isIdentStart(c)) {
+    size_t start = pos_;
+    while (pos_ < s_.size() && isIdentChar(s_[pos_])) ++pos_;
+    t.kind = TokenKind::kIdent;
+    t.text = s_.substr(start, pos_ - start);
+    return true;
+  }
+  if (isDigit(c) || (c == '.' && pos_ + 1 < s_.size() && isDigit(s_[pos_ + 1]))) return lexNumber(t);
+  for (const char* op : kOperators) {
+    size_t n = std::strlen(op);
+    if (s_.compare(pos_, n, op) == 0) {
+      t.kind = TokenKind::kPunct;
+      t.text = op;
+      pos_ += n;
+      return true;
+    }
+  }
+  t.kind = TokenKind::kOther;
+  t.text = std::string(1, c);
+  ++pos_;
+  return true;
+}
+
+bool Lexer::lexString(Token& t) {
+  ++pos_;
+  std::string value;
+  while (true) {
+    if (pos_ >= s_.size() || s_[pos_] == '\n') return fail(t.line, t.column, "unterminated string");
+    char c = s_[pos_++];
+    if (c == '"') break;
+    if (c != '\\') {
+      value += c;
+      continue;
+    }
+    if (pos_ >= s_.size()) return fail(t.line, t.column, "unterminated string");
+    char e = s_[pos_++];
+    switch (e) {
+      case 'n':
+        value += '\n';
+        break;
+      case 't':
+        value += '\t';
+        break;
+      case 'r':
+        value += '\r';
+        break;
+      case '\n':
+        newline();
+        break;  // a backslash at the end of a line continues the string
+      default:
+        value += e;
+        break;  // \" \\ and any other escaped character stand for themselves
+    }
+  }
+  t.kind = TokenKind::kString;
+  t.text = std::move(value);
+  return true;
+}
+
+bool Lexer::lexNumber(Token& t) {
+  size_t start = pos_;
+  if (s_[pos_] == '0' && pos_ + 2 < s_.size() && (s_[pos_ + 1] == 'x' || s_[pos_ + 1] == 'X') &&
+      isHexDigit(s_[pos_ + 2])) {
+    pos_ += 2;
+    while (pos_ < s_.size() && isHexDigit(s_[pos_])) ++pos_;
+  } else {
+    while (pos_ < s_.size() && isDigit(s_[pos_])) ++pos_;
+    bool isFloat = false;
+    if (pos_ < s_.size() && s_[pos_] == '.') {
+      isFloat = true;
+      ++pos_;
+      while (pos_ < s_.size() && isDigit(s_[pos_])) ++pos_;
+    }
+    if (pos_ < s_.size() && (s_[pos_] == 'e' || s_[pos_] == 'E')) {
+      size_t e = pos_ + 1;
+      if (e < s_.size() && (s_[e] == '+' || s_[e] == '-')) ++e;
+      if (e < s_.size() && isDigit(s_[e])) {
+        isFloat = true;
+        pos_ = e;
         while (pos_ < s_.size() && isDigit(s_[pos_])) ++pos_;
       }
-      if (pos_ < s_.size() && (s_[pos_] == 'e' || s_[pos_] == 'E')) {
-        size_t e = pos_ + 1;
-        if (e < s_.size() && (s_[e] == '+' || s_[e] == '-')) ++e;
-        if (e < s_.size() && isDigit(s_[e])) {
-          isFloat = true;
-          pos_ = e;
-          while (pos_ < s_.size() && isDigit(s_[pos_])) ++pos_;
-        }
-      }
-      if (isFloat) {
-        t.kind = TokenKind::kFloat;
-        t.text = s_.substr(start, pos_ - start);
-        parseFloatWord(t.text, t.real);
-        return true;
-      }
     }
-    t.text = s_.substr(start, pos_ - start);
-    if (!parseIntWord(t.text, t.number)) {
-      // Too large for an int: a decimal literal becomes a float, a hex one
-      // has no sensible value.
-      if (t.text.size() > 1 && (t.text[1] == 'x' || t.text[1] == 'X'))
-        return fail(t.line, t.column, "integer literal out of range");
+    if (isFloat) {
       t.kind = TokenKind::kFloat;
+      t.text = s_.substr(start, pos_ - start);
       parseFloatWord(t.text, t.real);
       return true;
     }
-    t.kind = TokenKind::kInt;
+  }
+  t.text = s_.substr(start, pos_ - start);
+  if (!parseIntWord(t.text, t.number)) {
+    // Too large for an int: a decimal literal becomes a float, a hex one
+    // has no sensible value.
+    if (t.text.size() > 1 && (t.text[1] == 'x' || t.text[1] == 'X'))
+      return fail(t.line, t.column, "integer literal out of range");
+    t.kind = TokenKind::kFloat;
+    parseFloatWord(t.text, t.real);
     return true;
   }
-
-  const std::string& s_;
-  std::vector<Token>& out_;
-  SyntaxError& error_;
-  size_t pos_ = 0;
-  size_t lineStart_ = 0;
-  int line_ = 1;
-};
-
-}  // namespace
+  t.kind = TokenKind::kInt;
+  return true;
+}
 
 bool tokenize(const std::string& text, std::vector<Token>& out, SyntaxError& error) {
-  return Lexer(text, out, error).run();
+  Lexer lexer(text, error);
+  for (;;) {
+    Token t;
+    if (!lexer.next(t)) return false;
+    bool end = t.kind == TokenKind::kEnd;
+    out.push_back(std::move(t));
+    if (end) return true;
+  }
 }
 
 bool parseIntWord(const std::string& word, long long& value) {

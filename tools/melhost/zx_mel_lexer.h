@@ -42,6 +42,36 @@ struct SyntaxError {
   std::string message;
 };
 
+// Reads the tokens of a text one at a time, so that a parser need not hold
+// all the tokens of a long script at once. The text must outlive the lexer.
+class Lexer {
+ public:
+  Lexer(const std::string& text, SyntaxError& error);
+  Lexer(const Lexer&) = delete;
+  Lexer& operator=(const Lexer&) = delete;
+
+  // The next token (kEnd, for ever, once the text is read). False, with
+  // `error` filled, on a lexical error.
+  bool next(Token& t);
+
+ private:
+  int column() const;
+  bool fail(int line, int col, const std::string& message);
+  void newline();
+  bool skipSpace(bool& space);
+  bool lexOne(Token& t);
+  bool lexString(Token& t);
+  bool lexNumber(Token& t);
+
+  const std::string& s_;
+  SyntaxError& error_;
+  size_t pos_ = 0;
+  size_t lineStart_ = 0;
+  int line_ = 1;
+  bool space_ = true;  // white space (or the start) before the next token
+  bool ended_ = false;
+};
+
 // Tokenises the whole text. On failure returns false and fills `error`; the
 // tokens read so far stay in `out`. The last token is always kEnd on success.
 bool tokenize(const std::string& text, std::vector<Token>& out, SyntaxError& error);

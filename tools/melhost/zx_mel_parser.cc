@@ -3,6 +3,7 @@
 // a known stack depth.
 #include "zx_mel_parser.h"
 
+#include <deque>
 #include <utility>
 
 namespace mel {
@@ -13,13 +14,17 @@ namespace {
 // the evaluator and the tree destructors well inside the stack.
 constexpr int kMaxDepth = 200;
 
+// The parser reads its tokens from the lexer as it goes and keeps only
+// those of the top-level statement being parsed (backtracking never goes
+// further back), so a long script never has all its tokens in memory at
+// once: what stays is the syntax tree alone.
 class Parser {
  public:
-  Parser(const std::vector<Token>& tokens, const std::string& text, SyntaxError& error)
-      : t_(tokens), src_(text), error_(error) {}
+  Parser(const std::string& text, SyntaxError& error) : lexer_(text, lexError_), src_(text), error_(error) {}
 
   bool program(Program& out) {
     while (!atEnd()) {
+      release();
       std::unique_ptr<Stmt> s;
       if (!statement(s, true)) return false;
       out.statements.push_back(std::move(s));
@@ -35,15 +40,37 @@ class Parser {
     Parser& p_;
   };
 
-  const Token& peek(size_t ahead = 0) const {
-    size_t i = pos_ + ahead;
-    return i < t_.size() ? t_[i] : t_.back();
+  // Reads tokens until token i (counted from the start) is at hand, or the
+  // end is. The text was lexed once already, so no lexical error can come.
+  void fill(size_t i) const {
+    while (base_ + window_.size() <= i && !endSeen_) {
+      Token t;
+      if (!lexer_.next(t)) t = Token();  // (not reached)
+      endSeen_ = t.kind == TokenKind::kEnd;
+      window_.push_back(std::move(t));
+    }
   }
+  // Token i counted from the start; the end token past the end. References
+  // stay valid while the statement is parsed (a deque never moves its
+  // elements when it grows).
+  const Token& tokenAt(size_t i) const {
+    fill(i);
+    return i < base_ + window_.size() ? window_[i - base_] : window_.back();
+  }
+  const Token& peek(size_t ahead = 0) const { return tokenAt(pos_ + ahead); }
   bool atEnd() const { return peek().kind == TokenKind::kEnd; }
   const Token& take() {
     const Token& tok = peek();
-    if (pos_ + 1 < t_.size()) ++pos_;
+    if (tok.kind != TokenKind::kEnd) ++pos_;
     return tok;
+  }
+  // Forgets the tokens before the current one: called between top-level
+  // statements, when nothing refers to them any more.
+  void release() {
+    while (base_ < pos_ && window_.size() > 1) {
+      window_.pop_front();
+      ++base_;
+    }
   }
   bool isPunct(const char* p, size_t ahead = 0) const {
     const Token& tok = peek(ahead);
@@ -187,7 +214,7 @@ class Parser {
       if (atEnd()) return fail(peek(), "expected '}' before end of input");
       std::unique_ptr<Stmt> s;
       if (!statement(s, false)) return false;
-      out->body.push_back(std::move(s));
+      out->extra().body.push_back(std::move(s));
     }
     take();
     return true;
@@ -248,17 +275,17 @@ class Parser {
     if (!expect("(")) return false;
     if (peek().kind == TokenKind::kVar && isIdent("in", 1)) {
       out = newStmt(Stmt::Kind::kForIn, forTok);
-      out->text = take().text;
+      out->extra().text = take().text;
       take();
       if (!expression(out->expr)) return false;
       if (!expect(")")) return false;
       return loopBody(out->thenStmt);
     }
     out = newStmt(Stmt::Kind::kFor, forTok);
-    if (!expressionList(out->init, ";") || !expect(";")) return false;
+    if (!expressionList(out->extra().init, ";") || !expect(";")) return false;
     if (!isPunct(";") && !expression(out->expr)) return false;
     if (!expect(";")) return false;
-    if (!expressionList(out->step, ")") || !expect(")")) return false;
+    if (!expressionList(out->extra().step, ")") || !expect(")")) return false;
     return loopBody(out->thenStmt);
   }
 
@@ -322,7 +349,7 @@ class Parser {
     inProc_ = false;
     loopDepth_ = savedLoops;
     if (!ok) return false;
-    out->proc = std::move(def);
+    out->extra().proc = std::move(def);
     return true;
   }
 
@@ -352,7 +379,7 @@ class Parser {
         }
         if (!expect("]")) return false;
       }
-      if (out->items.empty()) {
+      if (out->extra().items.empty()) {
         out->declType.array = array;
       } else if (out->declType.array != array) {
         return fail(peek(), "a declaration cannot mix arrays and scalars");
@@ -361,7 +388,7 @@ class Parser {
         take();
         if (!expression(item.init)) return false;
       }
-      out->items.push_back(std::move(item));
+      out->extra().items.push_back(std::move(item));
       if (!isPunct(",")) break;
       take();
     }
@@ -432,8 +459,8 @@ class Parser {
     size_t first = pos_;
     take();
     while (!breaksWord(peek())) take();
-    const Token& a = t_[first];
-    const Token& b = t_[pos_ - 1];
+    const Token& a = tokenAt(first);
+    const Token& b = tokenAt(pos_ - 1);
     std::string word = src_.substr(a.offset, b.offset + b.length - a.offset);
     long long n;
     double f;
@@ -517,19 +544,24 @@ class Parser {
     return -1;
   }
 
-  // Left-associative chains are built in a loop; adopt() bounds their height.
+  // A chain of operators of one level ("1+2-3+...") becomes one node that
+  // holds all its operands, read in a loop: it nests only as deep as its
+  // deepest operand, so a sum of a thousand terms is as shallow as one of
+  // two, and the nesting limit counts only real nesting (parentheses,
+  // braces, blocks, calls, operators of different levels).
   bool binary(std::unique_ptr<Expr>& out, int level) {
     if (level > 5) return unary(out);
     if (!binary(out, level + 1)) return false;
+    if (levelOf(peek()) != level) return true;
+    auto chain = newExpr(Expr::Kind::kBinary, peek());
+    if (!adopt(*chain, std::move(out))) return false;
     while (levelOf(peek()) == level) {
-      const Token& op = take();
-      auto b = newExpr(Expr::Kind::kBinary, op);
-      b->text = op.text;
+      chain->text.push_back(binaryOpCode(take().text));
       std::unique_ptr<Expr> rhs;
       if (!binary(rhs, level + 1)) return false;
-      if (!adopt(*b, std::move(out)) || !adopt(*b, std::move(rhs))) return false;
-      out = std::move(b);
+      if (!adopt(*chain, std::move(rhs))) return false;
     }
+    out = std::move(chain);
     return true;
   }
 
@@ -668,7 +700,11 @@ class Parser {
     return commaList(*out, ")");
   }
 
-  const std::vector<Token>& t_;
+  SyntaxError lexError_;
+  mutable Lexer lexer_;
+  mutable std::deque<Token> window_;  // tokens base_ ... base_ + size - 1
+  mutable size_t base_ = 0;
+  mutable bool endSeen_ = false;
   const std::string& src_;
   SyntaxError& error_;
   size_t pos_ = 0;
@@ -680,10 +716,17 @@ class Parser {
 }  // namespace
 
 bool parseProgram(const std::string& text, Program& out, SyntaxError& error) {
-  std::vector<Token> tokens;
   error = SyntaxError();
-  if (!tokenize(text, tokens, error)) return false;
-  return Parser(tokens, text, error).program(out);
+  // A lexical error anywhere is reported before any syntax error, as when
+  // the whole text is tokenised first; the tokens of this pass are dropped.
+  {
+    Lexer check(text, error);
+    Token t;
+    do {
+      if (!check.next(t)) return false;
+    } while (t.kind != TokenKind::kEnd);
+  }
+  return Parser(text, error).program(out);
 }
 
 }  // namespace mel

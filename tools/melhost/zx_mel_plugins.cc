@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "os/zx_os_files.h"
+
 namespace mel {
 namespace {
 
@@ -55,6 +57,11 @@ bool PluginSet::load(const std::string& path, std::string& name, std::string& er
   // A name without a slash would make dlopen search the library path; a
   // plug-in path is always taken relative to the current directory.
   std::string openPath = path.find('/') == std::string::npos ? "./" + path : path;
+  // dlopen would wait for ever on a named pipe: only regular files are opened.
+  if (!zxos::isRegularFile(ZxString(openPath.data(), static_cast<int>(openPath.size())))) {
+    error = "not a regular file";
+    return false;
+  }
   ::dlerror();
   void* handle = ::dlopen(openPath.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!handle) {
