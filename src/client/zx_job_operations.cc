@@ -4,31 +4,38 @@
 
 #include "client/zx_command_code.h"
 #include "client/zx_move_items.h"
+#include "client/zx_operation_guard.h"
 #include "client/zx_run_command.h"
 #include "model/zx_result.h"
 
 bool runJobCommand(int code, ZxCommand& command, ZxJobIdList& jobIds) {
-  command.setAction(code);
-  ZxResult result;
-  const bool ok = runCommand(command, result);
-  moveListItems<ZxJobIdList, ZxJobId>(result.jobIdList(), jobIds);
-  return ok;
+  return guardedOperation([&] {
+    command.setAction(code);
+    ZxResult result;
+    const bool ok = runCommand(command, result);
+    moveListItems<ZxJobIdList, ZxJobId>(result.jobIdList(), jobIds);
+    return ok;
+  });
 }
 
 bool runWorkCommand(int code, ZxCommand& command, ZxWorkIdList& workIds) {
-  command.setAction(code);
-  ZxResult result;
-  const bool ok = runCommand(command, result);
-  moveListItems<ZxWorkIdList, ZxWorkId>(result.workIdList(), workIds);
-  return ok;
+  return guardedOperation([&] {
+    command.setAction(code);
+    ZxResult result;
+    const bool ok = runCommand(command, result);
+    moveListItems<ZxWorkIdList, ZxWorkId>(result.workIdList(), workIds);
+    return ok;
+  });
 }
 
 bool runCallbackCommand(int code, ZxCommand& command, ZxCallbackIdList& callbackIds) {
-  command.setAction(code);
-  ZxResult result;
-  const bool ok = runCommand(command, result);
-  moveListItems<ZxCallbackIdList, ZxCallbackId>(result.callbackIdList(), callbackIds);
-  return ok;
+  return guardedOperation([&] {
+    command.setAction(code);
+    ZxResult result;
+    const bool ok = runCommand(command, result);
+    moveListItems<ZxCallbackIdList, ZxCallbackId>(result.callbackIdList(), callbackIds);
+    return ok;
+  });
 }
 
 bool removeJobs(ZxCommand& command, ZxJobIdList& jobIds) {

@@ -1,6 +1,7 @@
 // The process-wide last error and its filling from a reply.
 #include "client/zx_last_error.h"
 
+#include "client/zx_operation_guard.h"
 #include "model/zx_error_record.h"
 #include "message/zx_message.h"
 
@@ -28,3 +29,15 @@ void fillErrorFromReply(ZxErr& target, const ZxMessage& reply) {
 }
 
 void fillLastErrorFromReply(const ZxMessage& reply) { fillErrorFromReply(lastError(), reply); }
+
+void setLastErrorText(const char* what) noexcept {
+  ZxErr& error = lastError();
+  error.setCode(ZxErr::kFreeText);
+  try {
+    error.setValue("ERROR", what);
+  } catch (...) {
+    // The text could not be stored: the code alone says "general error"
+    // rather than a stale reason.
+    error.setCode(ZxErr::kGeneral);
+  }
+}

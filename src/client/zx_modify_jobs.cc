@@ -3,13 +3,16 @@
 
 #include "client/zx_command_code.h"
 #include "client/zx_move_items.h"
+#include "client/zx_operation_guard.h"
 #include "client/zx_run_command.h"
 #include "model/zx_result.h"
 
 bool modifyJobs(ZxModifyCommand& modify, ZxJobIdList& jobIds) {
-  modify.setAction(ZxCommandCode::kModifyJob);
-  ZxResult result;
-  const bool ok = sendCommandRecord(ZxCommandCode::kModifyJob, modify, result);
-  moveListItems<ZxJobIdList, ZxJobId>(result.jobIdList(), jobIds);
-  return ok;
+  return guardedOperation([&] {
+    modify.setAction(ZxCommandCode::kModifyJob);
+    ZxResult result;
+    const bool ok = sendCommandRecord(ZxCommandCode::kModifyJob, modify, result);
+    moveListItems<ZxJobIdList, ZxJobId>(result.jobIdList(), jobIds);
+    return ok;
+  });
 }

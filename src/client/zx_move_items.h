@@ -10,6 +10,8 @@
 #include <new>
 #include <utility>
 
+#include "util/zx_out_of_memory.h"
+
 template <class List, class Item>
 void moveListItems(List& from, List& to) {
   if (to.count() == 0) {
@@ -18,6 +20,6 @@ void moveListItems(List& from, List& to) {
   }
   for (int i = 0; i < from.count(); ++i)
     if (const Item* item = from.get(i))
-      if (Item* copy = new (std::nothrow) Item(*item)) to.append(copy);
+      if (Item* copy = zxNew<Item>(*item)) to.append(copy);
   from.clear();
 }

@@ -6,6 +6,7 @@
 #include "client/zx_command_code.h"
 #include "client/zx_last_error.h"
 #include "client/zx_move_items.h"
+#include "client/zx_operation_guard.h"
 #include "client/zx_reply_checks.h"
 #include "model/zx_bump_command.h"
 #include "model/zx_job_id_list.h"
@@ -76,18 +77,20 @@ bool sendCommandRecord(int tag, ZxPack& record, ZxResult& result) {
 }
 
 bool runCommand(ZxCommand& command, ZxResult& result) {
-  const int code = command.action();
-  if (!isAcceptedCommand(code)) {
-    ZxLog& log = ZxLog::log();
-    log.lock();
-    log.stamp() << "ERROR: unknown command: " << code << "\n";
-    log.unlock();
-    return false;
-  }
-  if (code == ZxCommandCode::kBumpUp || code == ZxCommandCode::kBumpDown) {
-    ZxBumpCommand bump(command);
-    bump.setDirection(code == ZxCommandCode::kBumpUp ? 1 : 2);
-    return sendCommandRecord(ZxCommandCode::kBumpJob, bump, result);
-  }
-  return sendCommandRecord(code, command, result);
+  return guardedOperation([&] {
+    const int code = command.action();
+    if (!isAcceptedCommand(code)) {
+      ZxLog& log = ZxLog::log();
+      log.lock();
+      log.stamp() << "ERROR: unknown command: " << code << "\n";
+      log.unlock();
+      return false;
+    }
+    if (code == ZxCommandCode::kBumpUp || code == ZxCommandCode::kBumpDown) {
+      ZxBumpCommand bump(command);
+      bump.setDirection(code == ZxCommandCode::kBumpUp ? 1 : 2);
+      return sendCommandRecord(ZxCommandCode::kBumpJob, bump, result);
+    }
+    return sendCommandRecord(code, command, result);
+  });
 }

@@ -22,11 +22,16 @@ void ZxEnvSnapshot::split(const ZxStringList& entries) {
     // Made in place: a temporary string and its copy would cost twice.
     names_.append(new ZxString(p, eq));
     values_.append(eq < n ? new ZxString(p + eq + 1, n - eq - 1) : new ZxString());
+    // A list that could not grow dropped its item (and noted the failure):
+    // stop there, so that every name below the shorter count still stands
+    // beside its own value.
+    if (names_.count() != i + 1 || values_.count() != i + 1) break;
   }
 }
 
 const ZxString& ZxEnvSnapshot::get(const ZxString& name) const {
-  for (int i = 0; i < names_.count(); ++i)
+  const int n = names_.count() < values_.count() ? names_.count() : values_.count();
+  for (int i = 0; i < n; ++i)
     if (*names_.get(i) == name) return *values_.get(i);
   return empty_;
 }

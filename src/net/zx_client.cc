@@ -17,6 +17,7 @@
 #include "serial/zx_coding.h"
 #include "util/zx_byte_buffer.h"
 #include "util/zx_log.h"
+#include "util/zx_out_of_memory.h"
 
 namespace zxclient {
 
@@ -89,7 +90,7 @@ int connectLimit(int timeoutMs) {
 ZxClient::ZxClient() {
   for (int i = 0; i < config_.supervisors().count(); ++i)
     if (const ZxHostName* entry = config_.supervisors().get(i))
-      supervisors_.append(new (std::nothrow) ZxHostName(*entry));
+      supervisors_.append(zxNew<ZxHostName>(*entry));
 }
 
 ZxClient::~ZxClient() = default;
@@ -378,7 +379,7 @@ bool ZxClient::broadcastCollect(int port, ZxMessage& request, ZxBaseList<ZxMessa
       if (connection.error().code() == ZxConnection::kUdpTimedOut) break;
       continue;  // a damaged datagram from one sender does not end the collection
     }
-    std::unique_ptr<ZxMessage> answer(new (std::nothrow) ZxMessage);
+    std::unique_ptr<ZxMessage> answer(zxNew<ZxMessage>());
     if (!answer) break;
     decodeReply(payload, connection.peer(), *answer);
     replies.append(answer.release());

@@ -7,6 +7,7 @@
 #include "net/zx_client.h"
 #include "net/zx_request.h"
 #include "net/zx_supervisor_cache.h"
+#include "util/zx_out_of_memory.h"
 
 namespace zxdiscovery {
 
@@ -30,7 +31,7 @@ bool discover(ZxClient& client, int port, ZxMessage& request, ZxMessage& reply) 
   bool known = false;
   for (int i = 0; i < list.count() && !known; ++i)
     if (const ZxHostName* entry = list.get(i)) known = entry->host() == responder;
-  if (!known) list.append(new (std::nothrow) ZxHostName(responder, 0, -1));
+  if (!known) list.append(zxNew<ZxHostName>(responder, 0, -1));
   // A cache that cannot be written only means the next operation asks again.
   zxcache::writeCachedSupervisor(client.userName(), responder);
 

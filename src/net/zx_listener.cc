@@ -8,6 +8,7 @@
 #include "os/zx_os_host.h"
 #include "message/zx_message.h"
 #include "util/zx_log.h"
+#include "util/zx_out_of_memory.h"
 
 namespace {
 
@@ -134,7 +135,7 @@ std::unique_ptr<ZxConnection> ZxListener::accept(int i) {
   }
   const Entry& e = entries_[i];
   if (isDatagramKind(e.kind)) {
-    std::unique_ptr<ZxConnection> c(new (std::nothrow) ZxConnection(e.socket, ZxConnection::kUdp));
+    std::unique_ptr<ZxConnection> c(zxNew<ZxConnection>(e.socket, ZxConnection::kUdp));
     if (!c) setError(kAcceptFailed);
     return c;
   }
@@ -145,7 +146,7 @@ std::unique_ptr<ZxConnection> ZxListener::accept(int i) {
     setError(kAcceptFailed);
     return nullptr;
   }
-  std::unique_ptr<ZxConnection> c(new (std::nothrow) ZxConnection(s, e.kind));
+  std::unique_ptr<ZxConnection> c(zxNew<ZxConnection>(s, e.kind));
   if (!c) {
     zxos::closeSocket(s, nullptr);
     setError(kAcceptFailed);

@@ -19,6 +19,11 @@ namespace zxos {
 void listHardwareAdapters(std::vector<HardwareAdapter>& out) {
   ifaddrs* list = nullptr;
   if (::getifaddrs(&list) != 0) return;
+  // Freed however the loop ends: growing `out` throws when memory runs out.
+  struct Release {
+    ifaddrs* list;
+    ~Release() { ::freeifaddrs(list); }
+  } release{list};
   for (ifaddrs* i = list; i; i = i->ifa_next) {
     if (!i->ifa_addr) continue;
     HardwareAdapter adapter;
@@ -39,7 +44,6 @@ void listHardwareAdapters(std::vector<HardwareAdapter>& out) {
 #endif
     out.push_back(adapter);
   }
-  ::freeifaddrs(list);
 }
 
 ZxString pickHardwareAddress(const std::vector<HardwareAdapter>& adapters) {

@@ -1,5 +1,6 @@
 // ZxByteBuffer: growth, appending and hand-over.
 #include "util/zx_byte_buffer.h"
+#include "util/zx_out_of_memory.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -28,7 +29,10 @@ bool ZxByteBuffer::reserve(size_t capacity) {
   if (capacity <= capacity_) return true;
   if (capacity > kMaxSize) return false;
   void* grown = std::realloc(data_, capacity);
-  if (!grown) return false;
+  if (!grown) {
+    ZxOutOfMemory::note();
+    return false;
+  }
   data_ = static_cast<char*>(grown);
   capacity_ = capacity;
   return true;

@@ -11,7 +11,8 @@ namespace zxtest {
 
 // While it lives: the n-th allocation after its construction (n = 1 is the
 // next one) fails, once, and later ones succeed. With n = 0 nothing fails
-// and the scope only counts.
+// and the scope only counts. Only allocations of the thread that made the
+// scope are counted.
 class FailNthAllocation {
  public:
   explicit FailNthAllocation(long long n);

@@ -14,13 +14,18 @@ std::atomic<long long> g_count{0};   // allocations since the counting scope beg
 std::atomic<long long> g_failAt{0};  // 0: none; else the count at which to fail once
 std::atomic<bool> g_fired{false};
 std::atomic<size_t> g_largeLimit{0};  // 0: none; else the size from which to fail
+// Whether this thread armed a FailNthAllocation: only its own allocations
+// are counted, so a helper thread (a test's server) cannot take the failure.
+thread_local bool t_counting = false;
 
 void* allocate(size_t n) {
-  long long k = ++g_count;
-  long long at = g_failAt.load();
-  if (at != 0 && k == at) {
-    g_fired = true;
-    return nullptr;
+  if (t_counting) {
+    long long k = ++g_count;
+    long long at = g_failAt.load();
+    if (at != 0 && k == at) {
+      g_fired = true;
+      return nullptr;
+    }
   }
   size_t limit = g_largeLimit.load();
   if (limit != 0 && n >= limit) {
@@ -44,8 +49,12 @@ FailNthAllocation::FailNthAllocation(long long n) {
   g_fired = false;
   g_count = 0;
   g_failAt = n;
+  t_counting = true;
 }
-FailNthAllocation::~FailNthAllocation() { g_failAt = 0; }
+FailNthAllocation::~FailNthAllocation() {
+  g_failAt = 0;
+  t_counting = false;
+}
 long long FailNthAllocation::count() const { return g_count.load(); }
 bool FailNthAllocation::fired() const { return g_fired.load(); }
 
