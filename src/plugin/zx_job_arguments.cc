@@ -119,6 +119,13 @@ bool readJobArguments(const MArgList& args, unsigned int firstIndex, ZxCommand& 
     filters.append(status);
   else
     delete status;
+  // A lone "0" before any id leaves a command that names no job and no
+  // condition; what a supervisor makes of one is its own affair (it could
+  // read it as every job), so it is not sent.
+  if (request.jobIdList().count() == 0 && filters.count() == 0) {
+    MPxCommand::displayError("you must specify at least one jobid");
+    return false;
+  }
   answer = MStatus::kSuccess;
   return true;
 }

@@ -8,7 +8,8 @@
 //                                       one filter each on that field
 //   then job ids: "12" (the whole job), "12.3" (subjob 3); "12." and "12.*"
 //   name subjob 0. A lone "0" ends the list: it and every later word are
-//   not used.
+//   not used, so "-user bob 0" names bob's jobs by the filter alone; a
+//   command left with neither a job id nor a filter is refused.
 //
 // A word that is not a job id ("abc", "12x", "-4", "00", a number beyond
 // the id range) is refused with an error naming it, so that no request is

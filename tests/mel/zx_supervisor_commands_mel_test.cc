@@ -215,7 +215,8 @@ TEST_F(MelSupervisorTest, JobArgumentsBecomeIdsAndFiltersInTheirOrder) {
        "status=pending|failed|complete|none|running"},
       {"zxkill -run --user bob 12", "12", "user=bob; status=running"},
       {"zxkill {\"12\", \"13.1\"}", "12 13.1", ""},
-      {"zxkill 0", "", ""},
+      // The filter alone names the jobs.
+      {"zxkill -user bob 0 12", "", "user=bob"},
   };
   std::vector<Answer> answers;
   std::string script;
@@ -269,6 +270,9 @@ TEST_F(MelSupervisorTest, JobControlFailureRows) {
   const Case refusedArguments[] = {
       {"zxremove -user bob", {"you must specify at least one jobid"}},
       {"zxmodify \"{priority 1}\"", {"you must specify at least one jobid"}},
+      // Neither a job nor a condition: nothing is sent.
+      {"zxkill 0 12", {"you must specify at least one jobid"}},
+      {"zxkill -status \"\" 0", {"you must specify at least one jobid"}},
       {"zxkill -foo 12", {"ERROR: unknown option -foo\n"}},
       {"zxkill -p 12",
        {"ERROR: ambiguous option '-p'\n\tcould be:\n\t\t-pending\n\t\t-pid\n\t\t-pgrp\n\t\t-priority\n"}},
