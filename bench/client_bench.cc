@@ -11,7 +11,6 @@
 //   jobtypes/ loaded once for the submission, the environment) plus packing
 //   the request plus compressing it, against compressing the same bytes
 //   alone. Judged by: at most 1.5 times the floor.
-#include <sys/socket.h>
 #include <zlib.h>
 
 #include <atomic>
@@ -33,13 +32,13 @@
 #include "net/zx_frame.h"
 #include "net/zx_listener.h"
 #include "zx_bench_ratios.h"
+#include "zx_bench_supervisor.h"
 
 namespace {
 
 constexpr int kQueryJobs = 10000;
 constexpr int kSubmitJobs = 1000;
 constexpr int kWorkItems = 100;
-constexpr uint32_t kLoopback = 0x7F000001u;
 
 ZxString text(const char* prefix, int n) { return ZxString(prefix).appendInt(n); }
 
@@ -106,50 +105,6 @@ struct Surroundings {
   }
 };
 
-bool writeAll(int fd, const std::string& bytes) {
-  size_t sent = 0;
-  while (sent < bytes.size()) {
-    ssize_t r = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-    if (r <= 0) return false;
-    sent += static_cast<size_t>(r);
-  }
-  return true;
-}
-
-// A supervisor on 127.0.0.1 that answers every request with one prepared
-// frame, read and written without further work.
-class PreparedSupervisor {
- public:
-  explicit PreparedSupervisor(const std::string* frame) : frame_(frame) {
-    listener_.setTimeout(50);
-    const int i = listener_.addEntry(kLoopback, 0, ZxConnection::kTcp);
-    if (!listener_.open(i)) return;
-    port_ = listener_.entry(i).boundPort;
-    thread_ = std::thread([this] {
-      ZxByteBuffer request;
-      while (!stop_) {
-        const int ready = listener_.wait(0);
-        if (ready < 0) continue;
-        std::unique_ptr<ZxConnection> c = listener_.accept(ready);
-        if (!c || !c->receive(request)) continue;
-        writeAll(c->socket(), *frame_);
-      }
-    });
-  }
-  ~PreparedSupervisor() {
-    stop_ = true;
-    if (thread_.joinable()) thread_.join();
-  }
-  int port() const { return port_; }
-
- private:
-  const std::string* frame_;
-  ZxListener listener_;
-  int port_ = 0;
-  std::thread thread_;
-  std::atomic<bool> stop_{false};
-};
-
 // The query answer: its packed message and its frame.
 struct QueryAnswer {
   std::string payload;
@@ -175,7 +130,7 @@ const QueryAnswer& queryAnswer() {
 
 void BM_QueryJobs(benchmark::State& state) {
   const QueryAnswer& answer = queryAnswer();
-  PreparedSupervisor supervisor(&answer.frame);
+  zxbench::PreparedSupervisor supervisor(&answer.frame);
   Surroundings around(supervisor.port());
   for (auto _ : state) {
     ZxQuery query;

@@ -161,7 +161,9 @@ void ZxConnection::connect() {
   }
   peer_.setNumber(address);
   if (!zxos::connectWithin(socket_, address, port_, timeout_ < 0 ? 0 : timeout_, &systemError_)) {
-    setError(kConnectFailed);
+    // The code's line names no reason; the system's text travels with it as
+    // the value ERROR, so that a refusal can be told from a time-out.
+    setSystemError(kConnectFailed);
     close();
     return;
   }

@@ -1,5 +1,7 @@
-// The commands that move whole jobs. zxarchivejob writes a job hash to a
-// file in the binary form; zxjobinfo and zxsubmit are not built yet.
+// The commands that move whole jobs: zxsubmit sends job hashes to the
+// supervisor and answers the accepted jobs, zxjobinfo asks for jobs and
+// answers their hashes, zxarchivejob writes a job hash to a file in the
+// binary form.
 #include "plugin/zx_job_commands.h"
 
 #include <maya/MString.h>
@@ -7,17 +9,88 @@
 #include <memory>
 #include <new>
 
+#include "client/zx_job_query.h"
+#include "client/zx_last_error.h"
+#include "client/zx_submit.h"
 #include "model/zx_job.h"
+#include "model/zx_query.h"
+#include "plugin/zx_argument_words.h"
+#include "plugin/zx_command_replies.h"
 #include "plugin/zx_job_hash.h"
-#include "plugin/zx_not_available.h"
+#include "plugin/zx_jobinfo_query.h"
 #include "serial/zx_pack.h"
 #include "util/zx_string.h"
 
+namespace {
+
+MString melText(const ZxString& s) { return MString(s.c_str(), s.length()); }
+
+// Sets the result to the hashes of `jobs`, in order. Each job's work items
+// and subjobs are released once its hash is written, so a large answer is
+// not held twice over, as records and as text, while the result grows.
+void answerJobs(ZxJobList& jobs) {
+  setEmptyListResult();
+  ZxString hash;
+  for (int i = 0; i < jobs.count(); ++i) {
+    ZxJob* job = jobs.get(i);
+    if (!jobToHash(job, hash)) continue;
+    job->agenda().clear();
+    job->subjobs().clear();
+    MPxCommand::appendToResult(melText(hash));
+  }
+}
+
+}  // namespace
+
 void* zxJobinfo::creator() { return new (std::nothrow) zxJobinfo; }
-MStatus zxJobinfo::doIt(const MArgList&) { return notAvailableYet("zxjobinfo"); }
+
+// zxjobinfo [options] [job ids]: the jobs the supervisor finds, one job
+// hash each (with a "subjobs" element under -long).
+MStatus zxJobinfo::doIt(const MArgList& args) {
+  ZxStringList words;
+  argumentWords(args, 0, words);
+  ZxQuery query;
+  MStatus answer;
+  if (!readJobinfoQuery(words, query, answer)) return answer;
+  ZxJobList jobs;
+  if (!queryJobs(query, jobs)) {
+    showSupervisorFailure();
+    return MStatus::kFailure;
+  }
+  answerJobs(jobs);
+  return MStatus::kSuccess;
+}
 
 void* zxSubmit::creator() { return new (std::nothrow) zxSubmit; }
-MStatus zxSubmit::doIt(const MArgList&) { return notAvailableYet("zxsubmit"); }
+
+// zxsubmit jobhash...: one job per hash (a string array gives one job per
+// element), submitted as one list; the answer is the accepted jobs' hashes
+// with the ids the supervisor gave them, in its order.
+MStatus zxSubmit::doIt(const MArgList& args) {
+  if (args.length() == 0) {
+    displayError("at least one job must be specified.");
+    return MStatus::kFailure;
+  }
+  ZxStringList hashes;
+  argumentWords(args, 0, hashes);
+  ZxJobList jobs;
+  for (int i = 0; i < hashes.count(); ++i) {
+    ZxJob* job = hashToJob(*hashes.get(i));
+    if (!job) {
+      displayError("out of memory");
+      return MStatus::kFailure;
+    }
+    jobs.append(job);
+  }
+  ZxJobList accepted;
+  if (!submit(jobs, accepted)) {
+    const ZxErr reason(lastError());
+    displayError(melText(errorLine(reason)));
+    return MStatus::kFailure;
+  }
+  answerJobs(accepted);
+  return MStatus::kSuccess;
+}
 
 void* zxArchivejob::creator() { return new (std::nothrow) zxArchivejob; }
 
@@ -44,6 +117,8 @@ MStatus zxArchivejob::doIt(const MArgList& args) {
   if (job->writeFile(ZxString(path.asChar(), static_cast<int>(path.length())), ZxPack::kFormBinary) != 0) {
     ZxString written;
     if (jobToHash(job.get(), written)) appendToResult(MString(written.c_str(), written.length()));
+  } else {
+    setEmptyListResult();
   }
   return MStatus::kSuccess;
 }

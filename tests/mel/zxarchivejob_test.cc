@@ -19,10 +19,6 @@ using meltest::TempDir;
 
 MelRun mel(const std::string& script) { return runMelhost({"-p", ZX_PLUGIN_PATH, "--json", "-c", script}); }
 
-bool isEmptyResult(const nlohmann::json& result) {
-  return result.is_null() || (result.is_array() && result.empty()) || result == "";
-}
-
 TEST(MelArchivejob, ArchivesAPackedJobThatReadsBack) {
   TempDir dir;
   const std::string path = dir.path() + "/job.bin";
@@ -74,10 +70,21 @@ TEST(MelArchivejob, ErrorRows) {
     EXPECT_EQ(lines[0]["ok"], c.ok) << c.call;
     EXPECT_EQ(lines[0]["errors"], nlohmann::json(c.errors)) << c.call;
     EXPECT_EQ(r.status, c.ok ? 0 : 1) << c.call;
+    // Nothing written: an empty string array.
     if (c.ok) {
-      EXPECT_TRUE(isEmptyResult(lines[0]["result"])) << lines[0].dump();
+      EXPECT_EQ(lines[0]["result"], nlohmann::json::array()) << lines[0].dump();
     }
   }
+}
+
+// The empty result assigns to a string array in MEL, as a script that
+// checks whether the archive was written does.
+TEST(MelArchivejob, AnUnwrittenArchiveAssignsAnEmptyArray) {
+  MelRun r =
+      mel("string $r[] = `zxarchivejob \"/no/such/dir/x.job\" \"{name a}\"`;\n"
+          "print (\"written \" + size($r) + \"\\n\");");
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_NE(r.out.find("written 0\n"), std::string::npos) << r.out;
 }
 
 }  // namespace

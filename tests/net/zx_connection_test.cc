@@ -149,6 +149,9 @@ TEST(Connection, ConnectFailuresLeaveItInactive) {
   EXPECT_EQ(refused.error().code(), 35);
   EXPECT_EQ(message(refused), "unable to connect to host");
   EXPECT_EQ(str(refused.systemError().text()), "connect: Connection refused");
+  // The line of code 35 names no reason; the error record carries it.
+  ASSERT_NE(refused.error().value("ERROR"), nullptr);
+  EXPECT_EQ(str(*refused.error().value("ERROR")), "Connection refused");
   EXPECT_EQ(refused.socket(), -1);
   EXPECT_EQ(refused.peer().dottedText(), ZxString("127.0.0.1"));
   EXPECT_EQ(refused.send("x", 1), -1);

@@ -129,11 +129,12 @@ TEST(ArchivejobCommand, ArgumentAndFileErrors) {
   arrayPath.addString("{name a}");
   EXPECT_EQ(archive(arrayPath).status, MStatus::kFailure);
 
-  // A file that cannot be written: success, nothing in the result.
+  // A file that cannot be written: success, an empty string array.
   Outcome missing = archive(strings({::testing::TempDir() + "zx_no_such_folder/sub/job.bin", "{name a}"}));
   EXPECT_EQ(missing.status, MStatus::kSuccess);
   EXPECT_TRUE(missing.errors.empty());
-  EXPECT_EQ(missing.result.kind, mayahost::CommandResult::Kind::kNone);
+  EXPECT_EQ(missing.result.kind, mayahost::CommandResult::Kind::kStringArray);
+  EXPECT_TRUE(missing.result.array.empty());
 
   // An integer reads as its decimal text, which is no hash: a default job.
   const std::string path = tempPath("int");

@@ -379,7 +379,7 @@ Interpreter::Flow Interpreter::execDecl(const Stmt& s) {
       Value raw;
       if (!eval(*item.init, raw)) return Flow::kError;
       std::string error;
-      if (!convertTo(s.declType, raw, init, error)) {
+      if (!convertTo(s.declType, std::move(raw), init, error)) {
         reportError(error);
         return Flow::kError;
       }
@@ -819,8 +819,8 @@ bool Interpreter::callPluginCommand(const PluginSet::Command& command, std::vect
   mayahost::currentResult().clear();
   bool created = false;
   MStatus st = plugins_.run(command, list, created);
-  mayahost::CommandResult r = mayahost::currentResult();
-  mayahost::currentResult() = saved;
+  mayahost::CommandResult r = std::move(mayahost::currentResult());
+  mayahost::currentResult() = std::move(saved);
   if (!created) return reportError(command.name + ": the command object cannot be created.");
   if (st != MStatus::kSuccess) return false;
   switch (r.kind) {
@@ -837,7 +837,7 @@ bool Interpreter::callPluginCommand(const PluginSet::Command& command, std::vect
       out = Value::ofFloat(r.real);
       break;
     case mayahost::CommandResult::Kind::kStringArray:
-      out = Value::ofStrings(r.array);
+      out = Value::ofStrings(std::move(r.array));
       break;
   }
   return true;

@@ -39,6 +39,13 @@ Value Value::ofStrings(const std::vector<std::string>& items) {
   for (const std::string& s : items) r.items.push_back(ofString(s));
   return r;
 }
+Value Value::ofStrings(std::vector<std::string>&& items) {
+  Value r = emptyArray(VarType::Base::kString);
+  r.items.reserve(items.size());
+  for (std::string& s : items) r.items.push_back(ofString(std::move(s)));
+  items.clear();
+  return r;
+}
 Value Value::defaultOf(const VarType& type) {
   if (type.array) return emptyArray(type.base);
   switch (type.base) {
@@ -203,6 +210,14 @@ bool convertTo(const VarType& t, const Value& v, Value& out, std::string& error)
   for (const Value& item : v.items) r.items.push_back(convertScalar(t.base, item));
   out = std::move(r);
   return true;
+}
+
+bool convertTo(const VarType& t, Value&& v, Value& out, std::string& error) {
+  if (t.array && v.isArray() && v.element == t.base) {
+    out = std::move(v);
+    return true;
+  }
+  return convertTo(t, static_cast<const Value&>(v), out, error);
 }
 
 }  // namespace mel

@@ -26,6 +26,8 @@ struct Value {
   static Value ofString(std::string v);
   static Value emptyArray(VarType::Base element);
   static Value ofStrings(const std::vector<std::string>& items);
+  // Takes the strings over (a command's result is handed on, not copied).
+  static Value ofStrings(std::vector<std::string>&& items);
   // The default value of a declared type: 0, 0.0, "" or an empty array.
   static Value defaultOf(const VarType& type);
 
@@ -54,5 +56,8 @@ std::string typeName(const VarType& t);
 // arrays among themselves; a scalar into an array or an array into a scalar
 // fails with a message in `error`.
 bool convertTo(const VarType& t, const Value& v, Value& out, std::string& error);
+// The same for a value that is not needed afterwards: an array that needs no
+// conversion is moved, not copied.
+bool convertTo(const VarType& t, Value&& v, Value& out, std::string& error);
 
 }  // namespace mel

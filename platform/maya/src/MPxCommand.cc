@@ -38,6 +38,14 @@ void MPxCommand::setResult(double value) {
   r.real = value;
 }
 
+void MPxCommand::setResult(const MStringArray& value) {
+  CommandResult& r = mayahost::currentResult();
+  r.clear();
+  r.kind = CommandResult::Kind::kStringArray;
+  r.array.reserve(value.length());
+  for (const MString& s : value.items()) r.array.push_back(s.str());
+}
+
 namespace {
 // Appending makes the result an array; a scalar result already set becomes
 // its first element.

@@ -28,6 +28,7 @@ class MPxCommand {
   static void setResult(int value);
   static void setResult(bool value);
   static void setResult(double value);
+  static void setResult(const MStringArray& value);
   static void appendToResult(const MString& value);
   static void appendToResult(const char* value);
   static void appendToResult(const MStringArray& value);
