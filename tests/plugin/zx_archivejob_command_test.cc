@@ -176,7 +176,8 @@ TEST(ArchivejobCommand, RefusedPathsAreLeftAlone) {
     Outcome o = archive(args);
     EXPECT_EQ(o.status, MStatus::kSuccess);
     EXPECT_TRUE(o.errors.empty());
-    EXPECT_EQ(o.result.kind, mayahost::CommandResult::Kind::kNone);
+    EXPECT_EQ(o.result.kind, mayahost::CommandResult::Kind::kStringArray);
+    EXPECT_TRUE(o.result.array.empty());
   }
   struct stat info;
   ASSERT_EQ(::lstat(fifo.c_str(), &info), 0);
